@@ -1,0 +1,212 @@
+// The application skeleton and its settings file, driven in-process and as a
+// child process.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/msgbox_win.h"
+#include "app/settings_win.h"
+#include "wintest/harness_win.h"
+
+namespace lw::wintest {
+namespace {
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+AppSettings ParseFile(const std::wstring& path) {
+  std::vector<uint8_t> bytes = ReadFileBytes(path);
+  AppSettings s{};
+  EXPECT_EQ(bytes.size(), kSettingsFileSize);
+  EXPECT_EQ(ParseSettings(bytes.data(), bytes.size(), &s), SettingsParse::kOk);
+  return s;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t cls[64] = L"";
+  GetClassNameW(hwnd, cls, 64);
+  return cls;
+}
+
+using ShellStart = AppTest;
+
+TEST_F(ShellStart, FirstStartShowsTheDefaultWindowAndWritesTheSettingsAtClose) {
+  ASSERT_EQ(Start(), 0);
+  ASSERT_TRUE(g_mainWindow);
+  EXPECT_EQ(ClassOf(g_mainWindow), L"appW");
+  wchar_t text[32] = L"";
+  GetWindowTextW(g_mainWindow, text, 32);
+  EXPECT_STREQ(text, L"Lorewell");
+  LONG style = GetWindowLongW(g_mainWindow, GWL_STYLE);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_FALSE(style & WS_CAPTION) << "the main window draws its own caption";
+  EXPECT_TRUE(GetWindowLongW(g_mainWindow, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  RECT rc;
+  GetWindowRect(g_mainWindow, &rc);
+  EXPECT_EQ(rc.left, 120);
+  EXPECT_EQ(rc.top, 120);
+  EXPECT_EQ(rc.right - rc.left, 800);
+  EXPECT_EQ(rc.bottom - rc.top, 600);
+  EXPECT_FALSE(std::filesystem::exists(dir().File("lorewell.set"))) << "nothing is written before close";
+
+  EXPECT_EQ(Close(), 0);
+  AppSettings s = ParseFile(Path("lorewell.set"));
+  EXPECT_EQ(s.language, 409);
+  EXPECT_EQ(s.windowWidth, 800);
+  EXPECT_EQ(s.wordWrap, 1);
+  EXPECT_EQ(s.storeLastLibrary, 1);
+  EXPECT_EQ(s.stripButtonVisible[5], 1);
+  EXPECT_EQ(s.stripButtonVisible[6], 0);
+  EXPECT_GT(s.clientWidth, 0);
+  // The demo library made at the first start is the one stored for next time.
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity),
+            dir().File16("Lorewell demo.db"));
+  EXPECT_FALSE(std::filesystem::exists(dir().File("lorewell.set.new")));
+}
+
+TEST_F(ShellStart, DemoLibraryIsShownAsATreeWithFormattedPages) {
+  ASSERT_EQ(Start(), 0);
+  HWND tree = GetDlgItem(g_mainWindow, 333);
+  HWND editor = GetDlgItem(g_mainWindow, 334);
+  ASSERT_TRUE(tree && editor);
+  std::vector<std::wstring> labels = TreeLabels(tree);
+  ASSERT_GE(labels.size(), 6u);
+  int folders = 0, books = 0, files = 0;
+  for (const std::wstring& l : labels) {
+    size_t indent = l.find_first_not_of(L' ');
+    (indent == 0 ? folders : indent == 2 ? books : files)++;
+  }
+  EXPECT_GE(folders, 2);
+  EXPECT_GE(books, 2);
+  EXPECT_GE(files, 2);
+  EXPECT_GT(WindowText(editor).size(), 20u) << "the first file's page is shown";
+  SaveScreenshot(g_mainWindow, "main-window-demo");
+  EXPECT_EQ(Close(), 0);
+}
+
+TEST_F(ShellStart, ClosingWhileMaximisedStoresTheNormalDefaultPlacement) {
+  ASSERT_EQ(Start(), 0);
+  SetWindowPos(g_mainWindow, nullptr, 200, 150, 900, 700, SWP_NOZORDER);
+  Pump(20);
+  ShowWindow(g_mainWindow, SW_MAXIMIZE);
+  Pump(20);
+  ASSERT_TRUE(IsZoomed(g_mainWindow));
+  EXPECT_EQ(Close(), 0);
+  AppSettings s = ParseFile(Path("lorewell.set"));
+  EXPECT_EQ(s.windowX, 120);
+  EXPECT_EQ(s.windowY, 120);
+  EXPECT_EQ(s.windowWidth, 800);
+  EXPECT_EQ(s.windowHeight, 600);
+}
+
+TEST_F(ShellStart, PlacementAndReservedBytesSurviveARestart) {
+  AppSettings seed = DefaultSettings();
+  seed.reserved8[0] = 0xAB;
+  seed.reserved648[517] = 0xCD;
+  seed.reserved1748[17] = 0xEF;
+  seed.language = 418;
+  seed.storeLastLibrary = 0;
+  WriteFileBytes(Path("lorewell.set"), SerializeSettings(seed));
+
+  ASSERT_EQ(Start(), 0);
+  SetWindowPos(g_mainWindow, nullptr, 210, 160, 900, 700, SWP_NOZORDER);
+  Pump(20);
+  EXPECT_EQ(Close(), 0);
+
+  AppSettings s = ParseFile(Path("lorewell.set"));
+  EXPECT_EQ(s.windowX, 210);
+  EXPECT_EQ(s.windowY, 160);
+  EXPECT_EQ(s.windowWidth, 900);
+  EXPECT_EQ(s.windowHeight, 700);
+  EXPECT_EQ(s.reserved8[0], 0xAB);
+  EXPECT_EQ(s.reserved648[517], 0xCD);
+  EXPECT_EQ(s.reserved1748[17], 0xEF);
+  EXPECT_EQ(s.language, 418);
+
+  ASSERT_EQ(Start(), 0);
+  RECT rc;
+  GetWindowRect(g_mainWindow, &rc);
+  EXPECT_EQ(rc.left, 210);
+  EXPECT_EQ(rc.right - rc.left, 900);
+  EXPECT_FALSE(std::filesystem::exists(dir().File("Lorewell demo.db")))
+      << "the demo is made on a first start only";
+}
+
+TEST_F(ShellStart, IncompatibleSettingsFileIsReportedAndLeftUntouched) {
+  const std::vector<std::vector<uint8_t>> files = {
+      {},                                    // empty
+      {39, 0, 0, 0, 1, 2, 3},                // another version
+      std::vector<uint8_t>(1772, 0xFF),      // garbage of the right size
+  };
+  for (const auto& bytes : files) {
+    WriteFileBytes(Path("lorewell.set"), bytes);
+    AnswerNextBox(IDOK);
+    EXPECT_EQ(Start(), 1);
+    EXPECT_FALSE(g_mainWindow) << "no window before the settings are accepted";
+    ASSERT_FALSE(Boxes().empty());
+    const BoxRecord& box = Boxes().back();
+    std::u16string expected = IncompatibleSettingsMessage(GetUserDefaultLangID());
+    EXPECT_EQ(box.text, std::wstring(expected.begin(), expected.end()));
+    EXPECT_EQ(box.caption, L" Lorewell 4.0.3");
+    EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_FALSE(box.owned);
+    EXPECT_EQ(ReadFileBytes(Path("lorewell.set")), bytes);
+  }
+}
+
+TEST_F(ShellStart, ShortSettingsFileStartsWithZeroesAndIsWrittenBackWhole) {
+  WriteFileBytes(Path("lorewell.set"), {40, 0, 0, 0, 200, 0, 0, 0});  // version, tree width 200
+  ASSERT_EQ(Start(), 0);
+  EXPECT_EQ(g_settings.treeWidth, 200);
+  EXPECT_EQ(g_settings.language, 0);
+  EXPECT_EQ(Close(), 0);
+  EXPECT_EQ(ReadFileBytes(Path("lorewell.set")).size(), 1772u);
+}
+
+TEST(SettingsFile, FailedSaveKeepsThePreviousFile) {
+  lw::testing::TempDir dir;
+  std::wstring folder = dir.path().wstring();
+  ASSERT_EQ(LoadSettings(folder), LoadResult::kOk);
+  g_settings.treeWidth = 222;
+  ASSERT_TRUE(SaveSettings());
+  std::wstring path = dir.File("lorewell.set").wstring();
+
+  // Another program holds the file with no sharing: the save fails and the
+  // old contents stay, with no stray temporary file.
+  HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  g_settings.treeWidth = 333;
+  EXPECT_FALSE(SaveSettings());
+  CloseHandle(held);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("lorewell.set.new")));
+  ASSERT_EQ(LoadSettings(folder), LoadResult::kOk);
+  EXPECT_EQ(g_settings.treeWidth, 222);
+}
+
+TEST(SettingsFile, ManifestMakesWindowsReportVersion8OrLater) {
+  DWORD v = GetVersion();
+  EXPECT_TRUE(IsSupportedWindowsVersion(LOBYTE(LOWORD(v)), HIBYTE(LOWORD(v))))
+      << "GetVersion " << int(LOBYTE(LOWORD(v))) << "." << int(HIBYTE(LOWORD(v)));
+}
+
+TEST(Messages, BothLanguagesComeFromTheStringTables) {
+  EXPECT_EQ(LoadMessage(409, 18), L"New");
+  EXPECT_EQ(LoadMessage(418, 18), L"Nou");
+  EXPECT_EQ(LoadMessage(418, 24), L"Numărul maxim de noduri a fost atins !");
+  EXPECT_EQ(LoadMessage(409, 36, L"C:\\a b.db"), L"The file 'C:\\a b.db' does not exist !");
+  // A damaged language word falls back to English rather than an empty box.
+  EXPECT_EQ(LoadMessage(12345, 20), L"The application requires at least Windows 8 !");
+}
+
+}  // namespace
+}  // namespace lw::wintest

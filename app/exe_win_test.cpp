@@ -1,0 +1,123 @@
+// lorewell.exe itself, started as a child process from a copy in a temporary
+// folder so that its settings file lands there.
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "wintest/harness_win.h"
+
+namespace lw::wintest {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path BuiltExecutable() {
+  wchar_t self[MAX_PATH * 4];
+  GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+  return fs::path(self).parent_path() / L"lorewell.exe";
+}
+
+struct Child {
+  PROCESS_INFORMATION pi{};
+  bool started = false;
+
+  explicit Child(const fs::path& exe, const std::wstring& args = L"") {
+    std::wstring cmd = L"\"" + exe.wstring() + L"\"" + (args.empty() ? L"" : L" " + args);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started = CreateProcessW(exe.wstring().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             exe.parent_path().wstring().c_str(), &si, &pi) != 0;
+  }
+  ~Child() {
+    if (!started) return;
+    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  // The first visible top-level window of the child with class `cls`.
+  HWND FindWindowOfClass(const wchar_t* cls, int ms) {
+    struct Search {
+      DWORD pid;
+      const wchar_t* cls;
+      HWND found;
+    } search{pi.dwProcessId, cls, nullptr};
+    DWORD start = GetTickCount();
+    while (!search.found && GetTickCount() - start < static_cast<DWORD>(ms)) {
+      EnumWindows(
+          [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            wchar_t name[64] = L"";
+            GetClassNameW(hwnd, name, 64);
+            if (pid == s->pid && IsWindowVisible(hwnd) && lstrcmpW(name, s->cls) == 0) {
+              s->found = hwnd;
+              return FALSE;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&search));
+      if (!search.found) Sleep(50);
+    }
+    return search.found;
+  }
+  DWORD Wait(int ms) {
+    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return 9999;
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+  }
+};
+
+class Executable : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(BuiltExecutable())) << "lorewell.exe is built beside the tests";
+    exe_ = dir_.path() / L"lorewell.exe";
+    fs::copy_file(BuiltExecutable(), exe_);
+  }
+  lw::testing::TempDir dir_;
+  fs::path exe_;
+};
+
+TEST_F(Executable, StartsShowsTheMainWindowAndExitsCleanlyOnClose) {
+  Child child(exe_);
+  ASSERT_TRUE(child.started);
+  HWND main = child.FindWindowOfClass(L"appW", 15000);
+  ASSERT_TRUE(main) << "no appW window appeared";
+  wchar_t text[32] = L"";
+  GetWindowTextW(main, text, 32);
+  EXPECT_STREQ(text, L"Lorewell");
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(child.Wait(10000), 0u);
+  EXPECT_EQ(fs::file_size(dir_.path() / L"lorewell.set"), 1772u);
+  EXPECT_TRUE(fs::exists(dir_.path() / L"Lorewell demo.db"));
+}
+
+TEST_F(Executable, IncompatibleSettingsShowABoxAndExitWithCode1) {
+  {
+    std::ofstream out(dir_.path() / L"lorewell.set", std::ios::binary);
+    out.write("\x29\0\0\0", 4);  // version 41
+  }
+  Child child(exe_);
+  ASSERT_TRUE(child.started);
+  HWND box = child.FindWindowOfClass(L"#32770", 15000);
+  ASSERT_TRUE(box) << "no message box appeared";
+  EXPECT_FALSE(child.FindWindowOfClass(L"appW", 0)) << "no main window before the settings load";
+  wchar_t caption[64] = L"";
+  GetWindowTextW(box, caption, 64);
+  EXPECT_STREQ(caption, L" Lorewell 4.0.3");
+  wchar_t text[512] = L"";
+  for (int i = 0; i < 50 && !text[0]; ++i) {  // the text may arrive after activation
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    if (!text[0]) Sleep(20);
+  }
+  EXPECT_NE(std::wstring(text).find(L"Lorewell.set"), std::wstring::npos) << "text was: " << text;
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(child.Wait(10000), 1u);
+  EXPECT_EQ(fs::file_size(dir_.path() / L"lorewell.set"), 4u) << "the file is left untouched";
+}
+
+}  // namespace
+}  // namespace lw::wintest

@@ -1,0 +1,42 @@
+#include "app/msgbox_win.h"
+
+namespace lw {
+
+const wchar_t kMessageCaption[] = L" Lorewell 4.0.3";
+
+namespace {
+MessageBoxHook g_hook = nullptr;
+}
+
+void SetMessageBoxHook(MessageBoxHook hook) { g_hook = hook; }
+
+int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
+  if (g_hook) return g_hook(owner, text, kMessageCaption, type);
+  return MessageBoxW(owner, text.c_str(), kMessageCaption, type);
+}
+
+namespace {
+std::wstring LoadResourceString(UINT id) {
+  const wchar_t* res = nullptr;
+  // With a zero buffer size LoadStringW hands out a pointer into the
+  // resource itself, so no text is ever cut to fit a buffer.
+  int len = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&res), 0);
+  return len > 0 ? std::wstring(res, static_cast<size_t>(len)) : std::wstring();
+}
+}  // namespace
+
+std::wstring LoadMessage(int language, int n, const std::wstring& arg) {
+  std::wstring text;
+  if (language == 409 || language == 418) text = LoadResourceString(static_cast<UINT>(language * 100 + n));
+  // A language word from a damaged settings file must not leave a box empty.
+  if (text.empty()) text = LoadResourceString(static_cast<UINT>(409 * 100 + n));
+  size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, arg);
+  return text;
+}
+
+int ShowLocalMessage(HWND owner, int language, int n, UINT type, const std::wstring& arg) {
+  return ShowMessage(owner, LoadMessage(language, n, arg), type);
+}
+
+}  // namespace lw

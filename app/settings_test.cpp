@@ -1,0 +1,174 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace lw {
+namespace {
+
+int32_t WordAt(const std::vector<uint8_t>& b, size_t off) {
+  return static_cast<int32_t>(b[off] | b[off + 1] << 8 | b[off + 2] << 16 |
+                              static_cast<uint32_t>(b[off + 3]) << 24);
+}
+
+TEST(Settings, NewRecordHasTheDocumentedBytesAtTheDocumentedOffsets) {
+  std::vector<uint8_t> b = SerializeSettings(DefaultSettings());
+  ASSERT_EQ(b.size(), 1772u);
+  EXPECT_EQ(WordAt(b, 0), 40);
+  EXPECT_EQ(WordAt(b, 4), 120);   // tree width
+  EXPECT_EQ(WordAt(b, 8), 120);   // x
+  EXPECT_EQ(WordAt(b, 16), 120);  // y
+  EXPECT_EQ(WordAt(b, 24), 800);  // width
+  EXPECT_EQ(WordAt(b, 32), 600);  // height
+  EXPECT_EQ(WordAt(b, 28), 0);    // client width, interleaved
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(WordAt(b, 44 + 4 * i), i < 6 ? 1 : 0) << "button " << i;
+  EXPECT_EQ(WordAt(b, 92), 409);
+  EXPECT_EQ(WordAt(b, 108), 1);  // store last db
+  EXPECT_EQ(WordAt(b, 112), 0);  // store last password
+  EXPECT_EQ(WordAt(b, 120), 1);  // word wrap
+  EXPECT_EQ(WordAt(b, 124), 1);  // player repeat
+  EXPECT_EQ(WordAt(b, 128), 0);  // instrument
+  // Everything from the path on is zero in a new file.
+  for (size_t i = 132; i < b.size(); ++i) ASSERT_EQ(b[i], 0) << "offset " << i;
+}
+
+TEST(Settings, StringsSitAtTheirFileOffsetsAsUtf16) {
+  AppSettings s = DefaultSettings();
+  ASSERT_TRUE(SetFixedString(s.lastLibraryPath, kPathCapacity, u"C:\\Note\u021b\\a.db"));
+  ASSERT_TRUE(SetFixedString(s.lastPassword, kPasswordCapacity, u"par\u0103"));
+  std::vector<uint8_t> b = SerializeSettings(s);
+  EXPECT_EQ(b[132], 'C');
+  EXPECT_EQ(b[133], 0);
+  EXPECT_EQ(b[132 + 2 * 7], 0x1B);  // U+021B little-endian
+  EXPECT_EQ(b[132 + 2 * 7 + 1], 0x02);
+  EXPECT_EQ(b[1692], 'p');
+  EXPECT_EQ(b[1692 + 6], 0x03);  // U+0103
+  EXPECT_EQ(b[1692 + 7], 0x01);
+  EXPECT_EQ(b[1692 + 8], 0);  // terminator
+}
+
+TEST(Settings, ReservedBytesAndOddValuesSurviveARoundTrip) {
+  std::vector<uint8_t> file(kSettingsFileSize);
+  for (size_t i = 0; i < file.size(); ++i) file[i] = static_cast<uint8_t>(i * 7 + 3);
+  file[0] = 40, file[1] = 0, file[2] = 0, file[3] = 0;
+  AppSettings s;
+  ASSERT_EQ(ParseSettings(file.data(), file.size(), &s), SettingsParse::kOk);
+  EXPECT_EQ(SerializeSettings(s), file);
+}
+
+TEST(Settings, ShortFileLeavesTheRestZeroAndLongFileIsCut) {
+  std::vector<uint8_t> file = SerializeSettings(DefaultSettings());
+  AppSettings s;
+  ASSERT_EQ(ParseSettings(file.data(), 12, &s), SettingsParse::kOk);  // version, tree, x
+  EXPECT_EQ(s.treeWidth, 120);
+  EXPECT_EQ(s.windowX, 120);
+  EXPECT_EQ(s.windowY, 0);
+  EXPECT_EQ(s.language, 0);
+  EXPECT_EQ(s.storeLastLibrary, 0);
+
+  // Just the version word: an all-zero record, still accepted.
+  ASSERT_EQ(ParseSettings(file.data(), 4, &s), SettingsParse::kOk);
+  EXPECT_EQ(s.windowWidth, 0);
+
+  file.resize(5000, 0xEE);
+  ASSERT_EQ(ParseSettings(file.data(), file.size(), &s), SettingsParse::kOk);
+  EXPECT_EQ(SerializeSettings(s).size(), 1772u);
+  EXPECT_EQ(s.padding1766[1], 0);  // the extra bytes did not spill into the record
+}
+
+TEST(Settings, WrongVersionWordIsIncompatible) {
+  AppSettings s = DefaultSettings();
+  std::vector<uint8_t> file = SerializeSettings(s);
+  file[0] = 39;
+  EXPECT_EQ(ParseSettings(file.data(), file.size(), &s), SettingsParse::kIncompatible);
+  file[0] = 40, file[3] = 1;  // 40 + 2^24
+  EXPECT_EQ(ParseSettings(file.data(), file.size(), &s), SettingsParse::kIncompatible);
+  EXPECT_EQ(ParseSettings(file.data(), 0, &s), SettingsParse::kIncompatible);  // empty file
+  EXPECT_EQ(ParseSettings(file.data(), 3, &s), SettingsParse::kIncompatible);
+}
+
+TEST(Settings, SavingAMaximisedWindowInReadingModeStoresDefaults) {
+  AppSettings s = DefaultSettings();
+  s.windowX = -8, s.windowY = -8, s.windowWidth = 1936, s.windowHeight = 1056;
+  s.treeWidth = 0;  // reading mode hides the tree
+  SettingsCloseState close;
+  close.maximized = true;
+  close.readingMode = true;
+  PrepareSettingsForSave(&s, close);
+  EXPECT_EQ(s.windowX, 120);
+  EXPECT_EQ(s.windowY, 120);
+  EXPECT_EQ(s.windowWidth, 800);
+  EXPECT_EQ(s.windowHeight, 600);
+  EXPECT_EQ(s.treeWidth, 150);
+}
+
+TEST(Settings, LibraryPathIsStoredOnlyWhileALibraryIsOpen) {
+  AppSettings s = DefaultSettings();
+  SetFixedString(s.lastLibraryPath, kPathCapacity, u"C:\\old.db");
+
+  SettingsCloseState none;  // no library opened this run: keep what was read
+  PrepareSettingsForSave(&s, none);
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"C:\\old.db");
+
+  SettingsCloseState open;
+  open.libraryOpen = true;
+  open.libraryPath = u"D:\\notes.db";
+  PrepareSettingsForSave(&s, open);
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"D:\\notes.db");
+
+  s.storeLastLibrary = 0;
+  PrepareSettingsForSave(&s, open);
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"");
+}
+
+TEST(Settings, PasswordIsClearedAtEveryCloseUnlessStored) {
+  AppSettings s = DefaultSettings();
+  SetFixedString(s.lastPassword, kPasswordCapacity, u"secret");
+  SettingsCloseState close;
+  close.passwordInUse = u"other";
+  PrepareSettingsForSave(&s, close);
+  EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity), u"");
+
+  s.storeLastPassword = 1;
+  PrepareSettingsForSave(&s, close);
+  EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity), u"other");
+}
+
+TEST(Settings, OverlongTextsAreNeverStoredTruncated) {
+  AppSettings s = DefaultSettings();
+  std::u16string longest(259, u'x');
+  EXPECT_TRUE(SetFixedString(s.lastLibraryPath, kPathCapacity, longest));
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity).size(), 259u);
+  EXPECT_FALSE(SetFixedString(s.lastLibraryPath, kPathCapacity, longest + u"y"));
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"");
+  EXPECT_FALSE(SetFixedString(s.lastPassword, kPasswordCapacity, std::u16string(20, u'p')));
+
+  // A record read from a foreign file may lack the terminator: reading stops
+  // at the field's end instead of running into the next field.
+  std::memset(s.lastPassword, 'a', sizeof s.lastPassword);
+  EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity).size(), 20u);
+}
+
+TEST(Settings, PathBesideTheExecutable) {
+  EXPECT_EQ(SettingsPathBeside(u"C:\\Program Files\\Lorewell\\lorewell.exe"),
+            u"C:\\Program Files\\Lorewell\\lorewell.set");
+  EXPECT_EQ(SettingsPathBeside(u"lorewell.exe"), u"lorewell.set");
+}
+
+TEST(Settings, IncompatibilityMessageFollowsTheUserLanguage) {
+  EXPECT_EQ(IncompatibleSettingsMessage(1048).rfind(u"Fișierul 'Lorewell.set' nu este", 0), 0u);
+  EXPECT_EQ(IncompatibleSettingsMessage(1033).rfind(u"The file 'Lorewell.set' is not", 0), 0u);
+  EXPECT_EQ(IncompatibleSettingsMessage(2072).rfind(u"The file", 0), 0u);  // Moldovan: English
+}
+
+TEST(Settings, WindowsEightOrLaterIsRequired) {
+  EXPECT_FALSE(IsSupportedWindowsVersion(6, 1));  // Windows 7
+  EXPECT_TRUE(IsSupportedWindowsVersion(6, 2));   // Windows 8
+  EXPECT_TRUE(IsSupportedWindowsVersion(6, 3));
+  EXPECT_TRUE(IsSupportedWindowsVersion(10, 0));
+  EXPECT_FALSE(IsSupportedWindowsVersion(5, 9));
+}
+
+}  // namespace
+}  // namespace lw

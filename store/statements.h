@@ -1,0 +1,181 @@
+// Every SQL statement that the program sends to a library, exactly as sent.
+//
+// Integers and titles are formatted into the text (%i, %s; %% is a percent
+// sign) with FormatSql16 / FormatSql8 below; page and clip contents are
+// always bound as blob parameters (?), never written into SQL text.
+// Statements that change `i`, `id` or `p` of existing rows and the deletes
+// go through the 8-bit one-shot execute path (Db::Exec); the others are
+// prepared as UTF-16 (Db::Prepare).
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace lw {
+
+// --- Library files -----------------------------------------------------------
+
+// A new library: the page size must be set before the first table exists.
+// Exclusive locking keeps the creating connection's lock until it closes.
+inline constexpr char kSqlCreateLibrary[] =
+    "PRAGMA locking_mode = exclusive; PRAGMA journal_mode = off; "
+    "PRAGMA page_size = 4096; PRAGMA user_version = 1; "
+    "CREATE TABLE tab (id INTEGER, p INTEGER, i INTEGER, t TEXT, r BLOB)";
+// Settings of every connection to a library just opened.
+inline constexpr char kSqlOpenSettings[] = "PRAGMA journal_mode = off; PRAGMA page_size = 4096";
+// The format version (`user_version`); the only one prepared as 8-bit text.
+inline constexpr char kSqlReadVersion[] = "PRAGMA user_version";
+// Stamps a version-0 library as version 1.
+inline constexpr char kSqlStampVersion[] = "PRAGMA user_version = 1";
+// Fails on a file whose pages cannot be read (an enciphered library opened
+// with the wrong key, or no library at all).
+inline constexpr char kSqlProbe[] = "PRAGMA journal_mode = off";
+// Prepares a legacy ".idb" library for conversion.
+inline constexpr char kSqlPrepareLegacy[] = "PRAGMA journal_mode = off; PRAGMA user_version = 1";
+// The target library of an export.
+inline constexpr char kSqlCreateExportTarget[] =
+    "PRAGMA journal_mode = off; PRAGMA user_version = 1; "
+    "CREATE TABLE tab (id INTEGER, p INTEGER, i INTEGER, t TEXT, r BLOB)";
+inline constexpr char kSqlVacuum[] = "vacuum";
+
+// Conversion of legacy kind digits (folder 0, book 1, file 2) to the current
+// ones (0, 2, 4), in `p` and then in `id`. Run in array order: files' digit 2
+// must become 4 before books' digit 1 becomes 2.
+inline constexpr char kSqlConvertParentFiles[] =
+    "UPDATE tab SET p = SUBSTR(p, 1, length(p)-1) || 4 WHERE SUBSTR(p, -1, 1) = '2'";
+inline constexpr char kSqlConvertParentBooks[] =
+    "UPDATE tab SET p = SUBSTR(p, 1, length(p)-1) || 2 WHERE SUBSTR(p, -1, 1) = '1'";
+inline constexpr char kSqlConvertIdFiles[] =
+    "UPDATE tab SET id = SUBSTR(id, 1, length(id)-1) || 4 WHERE SUBSTR(id, -1, 1) = '2'";
+inline constexpr char kSqlConvertIdBooks[] =
+    "UPDATE tab SET id = SUBSTR(id, 1, length(id)-1) || 2 WHERE SUBSTR(id, -1, 1) = '1'";
+inline constexpr const char* kSqlConvertLegacy[] = {
+    kSqlConvertParentFiles, kSqlConvertParentBooks, kSqlConvertIdFiles, kSqlConvertIdBooks};
+
+// --- Reading the tree ----------------------------------------------------------
+
+inline constexpr char kSqlSelectFolders[] = "SELECT id,t FROM tab WHERE p = 0 ORDER BY i";
+// (parent id)
+inline constexpr char kSqlSelectChildren[] = "SELECT id,t FROM tab WHERE p = %i ORDER BY i";
+// (id)
+inline constexpr char kSqlSelectTitleAndPage[] = "SELECT t,r FROM tab WHERE id = %i";
+// (id)
+inline constexpr char kSqlSelectPage[] = "SELECT r FROM tab WHERE id = %i";
+// (id)
+inline constexpr char kSqlSelectOrder[] = "SELECT i FROM tab WHERE id = %i";
+// (parent id)
+inline constexpr char kSqlCountChildren[] = "SELECT count(p) FROM tab WHERE p = %i";
+inline constexpr char kSqlCountNodes[] = "SELECT COUNT(id) FROM tab";
+// (title) the node a link names by title.
+inline constexpr char kSqlSelectIdByTitle[] = "SELECT id FROM tab WHERE t = '%s'";
+// (part of a title) the node search.
+inline constexpr char kSqlSearchTitles[] = "SELECT id,t FROM tab WHERE t LIKE '%%%s%%'";
+inline constexpr char kSqlSelectDuplicateIds[] =
+    "SELECT id FROM tab GROUP BY id HAVING COUNT(*) > 1";
+
+// --- Changing the tree ---------------------------------------------------------
+
+// (id, order, title)
+inline constexpr char kSqlInsertFolder[] = "INSERT INTO tab VALUES (%i, 0, %i, '%s', null)";
+// (id, parent, order, title) a new book or file.
+inline constexpr char kSqlInsertChild[] = "INSERT INTO tab VALUES (%i, %i, %i, '%s', null)";
+// (id, parent, title) a pasted copy; renumbered with its siblings afterwards.
+inline constexpr char kSqlInsertPasted[] = "INSERT INTO tab VALUES (%i, %i, 0, '%s', null)";
+// (title, id)
+inline constexpr char kSqlRename[] = "UPDATE tab SET t = '%s' WHERE id = %i";
+// binds (page blob, id)
+inline constexpr char kSqlStorePage[] = "UPDATE tab SET r = ? WHERE id = ?";
+// (id) the first child when renumbering siblings.
+inline constexpr char kSqlSetFirstOrder[] = "UPDATE tab SET i = 0 WHERE id = %i";
+// (order, id)
+inline constexpr char kSqlSetOrder[] = "UPDATE tab SET i = %i WHERE id = %i";
+// (new parent, id) moving a node by cut and paste.
+inline constexpr char kSqlSetParent[] = "UPDATE tab SET p = %i WHERE id = %i";
+// (new id, old id) marking or unmarking a favourite.
+inline constexpr char kSqlSetId[] = "UPDATE tab SET id = %i WHERE id = %i";
+// (new parent, old parent) children follow their re-identified parent.
+inline constexpr char kSqlMoveChildren[] = "UPDATE tab SET p = %i WHERE p = %i";
+// (id)
+inline constexpr char kSqlDeleteNode[] = "DELETE FROM tab WHERE id = %i";
+// (parent id)
+inline constexpr char kSqlDeleteChildren[] = "DELETE FROM tab WHERE p = %i";
+inline constexpr char kSqlDeleteAllNodes[] = "DELETE FROM tab";
+
+// --- Import --------------------------------------------------------------------
+
+// (id) the folder put in front of the imported folders.
+inline constexpr char kSqlImportInsertSeparator[] =
+    "INSERT INTO tab VALUES (%i, 0, 0, '--separator--', null)";
+inline constexpr char kSqlImportSelectFolders[] = "SELECT id,t,r FROM tab WHERE p = 0 ORDER BY i";
+// (parent id)
+inline constexpr char kSqlImportSelectChildren[] =
+    "SELECT id,t,r FROM tab WHERE p = %i ORDER BY i";
+// (parent id)
+inline constexpr char kSqlImportSelectChildPages[] =
+    "SELECT t,r FROM tab WHERE p = %i ORDER BY i";
+// (id, title), binds (page blob)
+inline constexpr char kSqlImportInsertFolder[] = "INSERT INTO tab VALUES (%i, 0, 0, '%s', ?)";
+// (id, parent, order, title), binds (page blob)
+inline constexpr char kSqlImportInsertChild[] = "INSERT INTO tab VALUES (%i, %i, %i, '%s', ?)";
+
+// --- Export --------------------------------------------------------------------
+
+// (parent id)
+inline constexpr char kSqlExportSelectChildren[] =
+    "SELECT id,p,t,r FROM tab WHERE p = %i ORDER BY i";
+// (parent id)
+inline constexpr char kSqlExportSelectOrdered[] =
+    "SELECT id,i,t,r FROM tab WHERE p = %i ORDER BY i";
+// (id, title)
+inline constexpr char kSqlExportInsertFolder[] = "INSERT INTO tab VALUES (%i, 0, 0, '%s', null)";
+// (id), binds (page blob)
+inline constexpr char kSqlExportStorePage[] = "UPDATE tab SET r = ? WHERE id = %i";
+
+// --- Attachments -----------------------------------------------------------------
+
+inline constexpr char kSqlCreateAttachments[] = "CREATE TABLE IF NOT EXISTS atach (n TEXT, d BLOB)";
+// A clip is added in two steps so that its bytes are always bound: first the
+// placeholder row, then its name and data.
+inline constexpr char kSqlInsertAttachmentPlaceholder[] =
+    "INSERT INTO atach VALUES ('newnew', null)";
+// binds (name text, data blob)
+inline constexpr char kSqlStoreAttachment[] = "UPDATE atach SET n = ?, d = ? WHERE n = 'newnew'";
+inline constexpr char kSqlSelectAttachmentNames[] = "SELECT n FROM atach";
+// (name)
+inline constexpr char kSqlSelectAttachmentData[] = "SELECT d FROM atach WHERE n = '%s'";
+// binds (name text)
+inline constexpr char kSqlDeleteAttachment[] = "DELETE FROM atach WHERE n = ?";
+
+// --- Formatting ------------------------------------------------------------------
+
+// One value for a placeholder: an integer for %i, a text for %s.
+class SqlArg {
+ public:
+  SqlArg(int value) : is_text_(false), int_(value) {}  // NOLINT: implicit on purpose
+  SqlArg(std::u16string_view text) : is_text_(true), text_(text) {}  // NOLINT
+  SqlArg(const std::u16string& text) : is_text_(true), text_(text) {}  // NOLINT
+  SqlArg(const char16_t* text) : is_text_(true), text_(text) {}  // NOLINT
+
+  bool is_text() const { return is_text_; }
+  int int_value() const { return int_; }
+  std::u16string_view text() const { return text_; }
+
+ private:
+  bool is_text_;
+  int int_ = 0;
+  std::u16string_view text_;
+};
+
+// Fills the placeholders of `pattern` in order: %i takes an integer, %s a
+// text, %% is one percent sign. A %s text is written with each apostrophe
+// doubled, so a value can never end the quoted literal it stands in (titles
+// hold none; clip names, which are file names, may). Returns an empty string
+// when the arguments do not match the placeholders in number or type, or the
+// pattern holds any other %-sequence: that is a programming error, and an
+// empty statement runs nothing.
+std::u16string FormatSql16(std::string_view pattern, std::initializer_list<SqlArg> args = {});
+// The same as UTF-8, for the execute path.
+std::string FormatSql8(std::string_view pattern, std::initializer_list<SqlArg> args = {});
+
+}  // namespace lw
