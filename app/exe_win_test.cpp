@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/settings.h"
 #include "wintest/harness_win.h"
 
 namespace lw::wintest {
@@ -117,6 +118,39 @@ TEST_F(Executable, IncompatibleSettingsShowABoxAndExitWithCode1) {
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(child.Wait(10000), 1u);
   EXPECT_EQ(fs::file_size(dir_.path() / L"lorewell.set"), 4u) << "the file is left untouched";
+}
+
+// Wine can pretend to be an older Windows for one executable name; on real
+// Windows the key is ignored and the test is skipped.
+TEST_F(Executable, RefusesWindowsOlderThan8InTheStoredLanguage) {
+  HKEY wine = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, KEY_READ, &wine) != ERROR_SUCCESS)
+    GTEST_SKIP() << "not running under Wine";
+  RegCloseKey(wine);
+  const wchar_t* key = L"Software\\Wine\\AppDefaults\\lorewell-win7.exe";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Version", REG_SZ, L"win7", 10), ERROR_SUCCESS);
+  fs::path old = dir_.path() / L"lorewell-win7.exe";
+  fs::rename(exe_, old);
+  {
+    AppSettings s = DefaultSettings();
+    s.language = 418;
+    std::vector<uint8_t> bytes = SerializeSettings(s);
+    std::ofstream out(dir_.path() / L"lorewell.set", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  Child child(old);
+  ASSERT_TRUE(child.started);
+  HWND box = child.FindWindowOfClass(L"#32770", 15000);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+  ASSERT_TRUE(box) << "no message box appeared";
+  wchar_t text[512] = L"";
+  for (int i = 0; i < 50 && !text[0]; ++i) {
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    if (!text[0]) Sleep(20);
+  }
+  EXPECT_STREQ(text, L"Acest program necesită cel puțin Windows 8 !");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(child.Wait(10000), 1u);
 }
 
 }  // namespace
