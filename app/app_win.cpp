@@ -2,13 +2,19 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <shellapi.h>
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <string>
 #include <vector>
 
+#include "app/commands_win.h"
 #include "app/msgbox_win.h"
 #include "app/settings_win.h"
+#include "app/shell_win.h"
+#include "app/strip_win.h"
+#include "res/resource.h"
 #include "store/demo_library.h"
 #include "store/library_view.h"
 
@@ -16,48 +22,57 @@ namespace lw {
 
 HINSTANCE g_instance = nullptr;
 HWND g_mainWindow = nullptr;
+Shell g_shell;
+std::atomic<bool> g_busy{false};
 
 namespace {
 
-constexpr wchar_t kMainClass[] = L"appW";
-constexpr int kStripHeight = 28;
-constexpr int kSplitterWidth = 4;
-constexpr int kCloseButtonWidth = 28;
-constexpr int kTreeId = 333;
-constexpr int kEditorId = 334;
-constexpr COLORREF kWindowColor = RGB(201, 211, 226);
+constexpr UINT_PTR kReadingTimer = 1;
+constexpr UINT_PTR kSaveTimer = 2;
+constexpr UINT_PTR kPlayerTimer = 3;
+constexpr UINT_PTR kNoteTimer = 4;
+constexpr UINT_PTR kHeldNoteTimer = 5;
+constexpr int kHotKeyRestore = 1;
+constexpr COLORREF kReadingBackground = RGB(60, 60, 60);
 
-HFONT g_uiFont = nullptr;
-HBRUSH g_windowBrush = nullptr;
-HMODULE g_richEdit = nullptr;
-HWND g_tree = nullptr;
-HWND g_editor = nullptr;
+// The window classes, registered in this order with one record that is
+// changed between registrations.
+struct ClassRow {
+  const wchar_t* name;
+  WNDPROC proc;
+  UINT style;
+  int brush;  // 0 window brush, 1 black, 2 blue, 3 orange
+  const char* failure;
+};
+
+LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(hwnd, msg, wp, lp);  // the options panel comes later
+}
+
+const ClassRow kClasses[] = {
+    {L"b", StripButtonProc, 0, 0, "!wb"},
+    {L"bplay", DefWindowProcW, 0, 0, "!bplay"},
+    {L"playW", DefWindowProcW, 0, 0, "!wplay"},
+    {L"tb", StripProc, CS_DBLCLKS, 0, "!wtb"},
+    {L"div", PanelProc, 0, 1, "!div"},
+    {L"alb", PanelProc, 0, 2, "!alb"},
+    {L"roz", PanelProc, 0, 3, "!roz"},
+    {L"appW", MainWindowProc, CS_DBLCLKS, 0, "!wappW"},
+};
+bool g_registered[sizeof kClasses / sizeof kClasses[0]] = {};
+HBRUSH g_classBrushes[3] = {};
 std::wstring g_libraryPath;
-bool g_classRegistered = false;
 
 std::wstring W(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
 std::u16string U(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 
-RECT CloseButtonRect(HWND hwnd) {
-  RECT rc;
-  GetClientRect(hwnd, &rc);
-  return RECT{rc.right - kCloseButtonWidth, 0, rc.right, kStripHeight};
+[[noreturn]] void Fatal(const char* code) {
+  FatalAppExitA(0, code);
+  ExitProcess(1);
 }
 
-void Layout(HWND hwnd) {
-  RECT rc;
-  GetClientRect(hwnd, &rc);
-  g_settings.clientWidth = rc.right;
-  g_settings.clientHeight = rc.bottom;
-  int tree = g_settings.treeWidth;
-  int height = rc.bottom - kStripHeight;
-  if (height < 0) height = 0;
-  if (g_tree) MoveWindow(g_tree, 0, kStripHeight, tree, height, TRUE);
-  if (g_editor) {
-    int x = tree + kSplitterWidth;
-    MoveWindow(g_editor, x, kStripHeight, rc.right > x ? rc.right - x : 0, height, TRUE);
-  }
-}
+// ------------------------------------------------------------ the pages --
 
 struct StreamSource {
   const std::string* bytes;
@@ -74,19 +89,19 @@ DWORD CALLBACK ReadFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* 
   return 0;
 }
 
-void ShowPage(int32_t id) {
-  if (!g_editor) return;
+void ShowPage(HWND editor, int32_t id) {
+  if (!editor) return;
   std::string rtf = g_libraryPath.empty() ? std::string() : ReadLibraryPage(U(g_libraryPath), id);
   StreamSource src{&rtf, 0};
   EDITSTREAM es{};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
   es.pfnCallback = ReadFromString;
-  SendMessageW(g_editor, EM_STREAMIN, rtf.rfind("{\\rtf", 0) == 0 ? SF_RTF : SF_TEXT,
+  SendMessageW(editor, EM_STREAMIN, rtf.rfind("{\\rtf", 0) == 0 ? SF_RTF : SF_TEXT,
                reinterpret_cast<LPARAM>(&es));
 }
 
 void FillTree() {
-  TreeView_DeleteAllItems(g_tree);
+  TreeView_DeleteAllItems(g_shell.tree);
   if (g_libraryPath.empty()) return;
   std::vector<TreeRow> rows;
   std::u16string error;
@@ -105,107 +120,232 @@ void FillTree() {
     ins.item.mask = TVIF_TEXT | TVIF_PARAM;
     ins.item.pszText = &title[0];
     ins.item.lParam = row.id;
-    HTREEITEM item = TreeView_InsertItem(g_tree, &ins);
+    HTREEITEM item = TreeView_InsertItem(g_shell.tree, &ins);
     if (row.level < 3) parents[row.level] = item;
     if (row.level == 1) parents[2] = nullptr;  // a book never hangs under an earlier folder
     if (!first && row.level == 3) first = item;
   }
-  for (HTREEITEM f = TreeView_GetRoot(g_tree); f; f = TreeView_GetNextSibling(g_tree, f))
-    TreeView_Expand(g_tree, f, TVE_EXPAND);
-  if (first) TreeView_SelectItem(g_tree, first);
+  for (HTREEITEM f = TreeView_GetRoot(g_shell.tree); f; f = TreeView_GetNextSibling(g_shell.tree, f))
+    TreeView_Expand(g_shell.tree, f, TVE_EXPAND);
+  if (first) TreeView_SelectItem(g_shell.tree, first);
 }
 
-void PaintStrip(HWND hwnd, HDC dc) {
-  RECT rc;
-  GetClientRect(hwnd, &rc);
-  RECT strip{0, 0, rc.right, kStripHeight};
-  FillRect(dc, &strip, g_windowBrush);
-  HFONT old = static_cast<HFONT>(SelectObject(dc, g_uiFont));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(30, 40, 60));
-  std::wstring title = L"Lorewell";
-  if (!g_libraryPath.empty()) title += L"   " + g_libraryPath;
-  RECT text{10, 0, rc.right - kCloseButtonWidth - 4, kStripHeight};
-  DrawTextW(dc, title.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-  SelectObject(dc, old);
-  // The close cross, drawn rather than taken from a font that may lack it.
-  RECT close = CloseButtonRect(hwnd);
-  int cx = (close.left + close.right) / 2, cy = kStripHeight / 2;
-  HPEN pen = CreatePen(PS_SOLID, 2, RGB(30, 40, 60));
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  MoveToEx(dc, cx - 5, cy - 5, nullptr);
-  LineTo(dc, cx + 5, cy + 5);
-  MoveToEx(dc, cx + 5, cy - 5, nullptr);
-  LineTo(dc, cx - 5, cy + 5);
-  SelectObject(dc, oldPen);
-  DeleteObject(pen);
+// --------------------------------------------------------------- layout --
+
+RECT Client() {
+  RECT rc{};
+  GetClientRect(g_mainWindow, &rc);
+  return rc;
+}
+
+void Place(HWND hwnd, const Box& b) {
+  if (hwnd) MoveWindow(hwnd, b.x, b.y, b.w > 0 ? b.w : 0, b.h > 0 ? b.h : 0, TRUE);
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXVIRTUALSCREEN) + GetSystemMetrics(SM_XVIRTUALSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYVIRTUALSCREEN) + GetSystemMetrics(SM_YVIRTUALSCREEN); }
+
+void MovePlayer() {
+  if (!g_shell.player) return;
+  POINT pt{g_settings.clientWidth - 250, kStripHeight};
+  ClientToScreen(g_mainWindow, &pt);
+  SetWindowPos(g_shell.player, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OpenSplitView() {
+  RECT rc = Client();
+  g_shell.splitView = true;
+  g_shell.splitY = (rc.bottom - 46) / 2;
+  ShowPage(g_shell.editor2, g_shell.selectedNode);
+  int first = static_cast<int>(SendMessageW(g_shell.editor1, EM_GETFIRSTVISIBLELINE, 0, 0));
+  LayoutChildren();
+  SendMessageW(g_shell.editor2, EM_LINESCROLL, 0, first);
+}
+
+void CloseSplitView() {
+  g_shell.splitView = false;
+  if (g_shell.currentEditor == g_shell.editor2) g_shell.currentEditor = g_shell.editor1;
+  Place(g_shell.editor2, Box{});
+  for (HWND m : {g_shell.marker1, g_shell.marker2})
+    if (m) ShowWindow(m, SW_HIDE);
+  LayoutChildren();
+}
+
+// ----------------------------------------------------------- splitters --
+
+bool OverHorizontalSplitter(int x) { return g_shell.splitView && x > g_settings.treeWidth + kSplitterGap; }
+
+void OnMouseMove(int x, int y) {
+  RECT rc = Client();
+  if (g_shell.drag == Shell::Drag::kVertical) {
+    g_settings.treeWidth = DraggedTreeWidth(x, g_shell.passwordShown, ScreenWidth());
+    LayoutChildren();
+    return;
+  }
+  if (g_shell.drag == Shell::Drag::kHorizontal) {
+    g_shell.splitY = DraggedSplitY(y, rc.bottom, ScreenHeight());
+    LayoutChildren();
+    return;
+  }
+  if (g_shell.passwordShown && x < g_settings.treeWidth) return;
+  g_shell.overHorizontalSplitter = OverHorizontalSplitter(x);
+  SetCursor(LoadCursorW(nullptr, g_shell.overHorizontalSplitter ? IDC_SIZENS : IDC_SIZEWE));
+}
+
+void OnDoubleClick(int x, int y) {
+  if (g_busy.load() || g_shell.readingStep != 0) return;
+  RECT rc = Client();
+  if (OverHorizontalSplitter(x)) {
+    CloseSplitView();
+    return;
+  }
+  if (g_shell.passwordShown && y > rc.bottom - 50) return;
+  g_settings.treeWidth = ToggledTreeWidth(g_settings.treeWidth);
+  if (g_settings.treeWidth == kMinTreeWidth) g_shell.passwordShown = false;
+  LayoutChildren();
+}
+
+void OnRightButtonUp(int x) {
+  if (OverHorizontalSplitter(x)) {
+    CloseSplitView();
+  } else if (!g_shell.splitView && g_shell.selectedNode != 0) {
+    OpenSplitView();
+  }
+}
+
+// -------------------------------------------------------- notifications --
+
+void OnTreeNotify(NMHDR* nm) {
+  switch (nm->code) {
+    case TVN_SELCHANGEDW: {
+      auto* tv = reinterpret_cast<NMTREEVIEWW*>(nm);
+      g_shell.selectedNode = static_cast<int32_t>(tv->itemNew.lParam);
+      if (g_settings.storeLastLibrary) g_settings.lastNodeId = g_shell.selectedNode;
+      ShowPage(g_shell.editor1, g_shell.selectedNode);
+      unsigned state = g_shell.selectedNode ? kStateNormal : kStateDisabled;
+      SetButtonState(kButtonExecute, state);
+      for (int i = kButtonFind; i <= kButtonAlignRight; ++i)
+        SetButtonState(i, g_shell.readingStep ? kStateDisabled : state);
+      break;
+    }
+    case NM_RCLICK: {
+      POINT pt;
+      GetCursorPos(&pt);
+      if (HMENU popup = GetSubMenu(g_shell.menu, 2))
+        TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, g_mainWindow, nullptr);
+      break;
+    }
+  }
+}
+
+LRESULT OnEditorNotify(NMHDR* nm) {
+  if (nm->code != EN_MSGFILTER) return 0;
+  auto* f = reinterpret_cast<MSGFILTER*>(nm);
+  if (g_shell.readingStep != 0) {
+    if (f->msg == WM_MOUSEWHEEL) {
+      g_shell.readingStep = GET_WHEEL_DELTA_WPARAM(f->wParam) <= 0 ? 1 : -1;
+      return 1;
+    }
+    if (f->msg == WM_MBUTTONDOWN) {
+      g_shell.readingRunning = !g_shell.readingRunning;
+      if (g_shell.readingRunning) SetTimer(g_mainWindow, kReadingTimer, 10, nullptr);
+      else KillTimer(g_mainWindow, kReadingTimer);
+      return 1;
+    }
+  }
+  if (f->msg == WM_RBUTTONUP && !(nm->hwndFrom == g_shell.editor1 && g_shell.selectedNode == 0)) {
+    POINT pt;
+    GetCursorPos(&pt);
+    if (HMENU popup = GetSubMenu(g_shell.menu, 3))
+      TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, g_mainWindow, nullptr);
+  }
+  return 0;
+}
+
+void ReadingTick() {
+  HWND ed = g_shell.currentEditor;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_TRACKPOS | SIF_POS;
+  GetScrollInfo(ed, SB_VERT, &si);
+  int pos = si.nTrackPos == 0 ? 1 : si.nTrackPos;
+  SendMessageW(ed, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos + g_shell.readingStep), 0);
+}
+
+void OnDropFiles(HDROP drop) {
+  if (g_busy.load()) {
+    DragFinish(drop);
+    return;
+  }
+  POINT pt;
+  DragQueryPoint(drop, &pt);
+  HWND child = ChildWindowFromPoint(g_mainWindow, pt);
+  if (child == g_shell.editor1 || GetFocus() == g_shell.editor2)
+    g_shell.currentEditor = child == g_shell.editor1 ? g_shell.editor1 : g_shell.editor2;
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    wchar_t path[MAX_PATH] = L"";
+    if (DragQueryFileW(drop, i, path, MAX_PATH)) InsertDroppedFile(path);
+  }
+  DragFinish(drop);
+}
+
+// --------------------------------------------------------- main window --
+
+void OnWindowPosChanged(const WINDOWPOS* wp) {
+  RECT rc = Client();
+  if (rc.bottom == 0) return;  // minimised: the stored placement stays
+  g_settings.clientWidth = rc.right;
+  g_settings.clientHeight = rc.bottom;
+  if (!IsZoomed(g_mainWindow)) {
+    g_settings.windowX = wp->x;
+    g_settings.windowY = wp->y;
+    g_settings.windowWidth = wp->cx;
+    g_settings.windowHeight = wp->cy;
+  }
+  // The client's scroll nudge makes the rich-edit repaint after a move.
+  if (!(wp->flags & SWP_NOMOVE) && !(wp->flags & SWP_SHOWWINDOW)) {
+    for (HWND ed : {g_shell.editor1, g_shell.splitView ? g_shell.editor2 : nullptr}) {
+      if (!ed) continue;
+      SendMessageW(ed, WM_VSCROLL, SB_LINEDOWN, 0);
+      SendMessageW(ed, WM_VSCROLL, SB_LINEUP, 0);
+    }
+  }
+  LayoutChildren();
+  MovePlayer();
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_CREATE: {
-      g_tree = CreateWindowExW(WS_EX_STATICEDGE, WC_TREEVIEWW, L"",
-                               WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
-                                   TVS_SHOWSELALWAYS | TVS_NOHSCROLL | TVS_LINESATROOT,
-                               0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(kTreeId), g_instance, nullptr);
-      g_editor = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
-                                     ES_AUTOVSCROLL | ES_NOHIDESEL | ES_READONLY,
-                                 0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(kEditorId), g_instance, nullptr);
-      if (!g_tree || !g_editor) return -1;
-      SendMessageW(g_tree, WM_SETFONT, reinterpret_cast<WPARAM>(g_uiFont), FALSE);
-      SendMessageW(g_editor, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
-      return 0;
-    }
-    case WM_SIZE:
-      Layout(hwnd);
-      return 0;
-    case WM_WINDOWPOSCHANGED: {
-      LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
-      if (!IsIconic(hwnd) && !IsZoomed(hwnd)) {
-        RECT wr;
-        GetWindowRect(hwnd, &wr);
-        g_settings.windowX = wr.left;
-        g_settings.windowY = wr.top;
-        g_settings.windowWidth = wr.right - wr.left;
-        g_settings.windowHeight = wr.bottom - wr.top;
-      }
-      return r;
-    }
-    case WM_GETMINMAXINFO: {
-      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
-      mm->ptMinTrackSize.x = 600;
-      mm->ptMinTrackSize.y = 400;
-      return 0;
-    }
-    case WM_NCHITTEST: {
-      LRESULT hit = DefWindowProcW(hwnd, msg, wp, lp);
-      if (hit != HTCLIENT) return hit;
-      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      ScreenToClient(hwnd, &pt);
-      RECT close = CloseButtonRect(hwnd);
-      // The strip is the caption of this frameless window.
-      if (pt.y < kStripHeight && !PtInRect(&close, pt)) return HTCAPTION;
-      return HTCLIENT;
-    }
-    case WM_LBUTTONUP: {
-      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      RECT close = CloseButtonRect(hwnd);
-      if (PtInRect(&close, pt)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
-      return 0;
-    }
-    case WM_NOTIFY: {
-      auto* nm = reinterpret_cast<NMHDR*>(lp);
-      if (nm->idFrom == kTreeId && nm->code == TVN_SELCHANGEDW) {
-        auto* tv = reinterpret_cast<NMTREEVIEWW*>(lp);
-        ShowPage(static_cast<int32_t>(tv->itemNew.lParam));
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_CLICKACTIVE) {
+        POINT pt;
+        GetCursorPos(&pt);
+        ScreenToClient(hwnd, &pt);
+        HWND child = ChildWindowFromPointEx(hwnd, pt, CWP_SKIPINVISIBLE);
+        if (child && child != hwnd) {
+          if (child == g_shell.editor1 || child == g_shell.editor2) g_shell.currentEditor = child;
+          if (child != g_shell.strip) SetFocus(child);
+        }
+      } else if (LOWORD(wp) == WA_ACTIVE && g_shell.strip) {
+        InvalidateRect(g_shell.strip, nullptr, TRUE);
       }
       return 0;
-    }
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
-      PaintStrip(hwnd, dc);
+      RECT rc = Client();
+      MainLayout m = ComputeMainLayout(g_settings.treeWidth, rc.right, rc.bottom, g_shell.passwordShown,
+                                       g_shell.splitView, g_shell.splitY);
+      HDC mem = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(mem, g_shell.gripV);
+      if (g_shell.readingStep == 0) BitBlt(dc, m.gripX, m.gripY, 2, 14, mem, 0, 0, SRCCOPY);
+      if (g_shell.splitView) {
+        SelectObject(mem, g_shell.gripH);
+        BitBlt(dc, m.hGripX, m.hGripY, 14, 2, mem, 0, 0, SRCCOPY);
+      }
+      SelectObject(mem, old);
+      DeleteDC(mem);
       EndPaint(hwnd, &ps);
       return 0;
     }
@@ -213,11 +353,104 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       CloseApplication();
       return 0;
     case WM_DESTROY:
-      g_tree = g_editor = nullptr;
       PostQuitMessage(0);
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+      mm->ptMinTrackSize.x = kMinWindowWidth;
+      mm->ptMinTrackSize.y = kMinWindowHeight;
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGED:
+      if (g_shell.strip) OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(lp));
+      return 0;
+    case WM_NOTIFY: {
+      auto* nm = reinterpret_cast<NMHDR*>(lp);
+      if (nm->idFrom == kTreeId) OnTreeNotify(nm);
+      else if (nm->idFrom == kEditor1Id || nm->idFrom == kEditor2Id) return OnEditorNotify(nm);
+      return 0;
+    }
+    case WM_COMMAND:
+      if (lp == 0 || LOWORD(wp) == kCmdPasswordButton) {
+        RunCommand(LOWORD(wp));
+      } else if (HIWORD(wp) == EN_SETFOCUS) {
+        HWND from = reinterpret_cast<HWND>(lp);
+        if (from == g_shell.editor1 || from == g_shell.editor2) g_shell.currentEditor = from;
+      }
+      return 0;
+    case WM_TIMER:
+      switch (wp) {
+        case kReadingTimer: ReadingTick(); break;
+        case kSaveTimer:
+          KillTimer(hwnd, kSaveTimer);
+          RunCommand(kCmdSave);
+          break;
+        case kPlayerTimer: PlayerTick(); break;
+        case kNoteTimer:
+        case kHeldNoteTimer:
+          NoteOff(static_cast<int>(wp));
+          KillTimer(hwnd, wp);
+          break;
+      }
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(g_shell.windowBrush);
+    case WM_MOUSEMOVE:
+      OnMouseMove(static_cast<int>(LOWORD(lp)), static_cast<int>(HIWORD(lp)));
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (g_shell.readingStep == 0) {
+        int x = GET_X_LPARAM(lp);
+        g_shell.drag = OverHorizontalSplitter(x) ? Shell::Drag::kHorizontal : Shell::Drag::kVertical;
+        SetCapture(hwnd);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      g_shell.drag = Shell::Drag::kNone;
+      ReleaseCapture();
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      OnDoubleClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      return 0;
+    case WM_RBUTTONUP:
+      OnRightButtonUp(GET_X_LPARAM(lp));
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
+    case WM_HOTKEY:
+      if (wp == kHotKeyRestore) {
+        ShowWindow(hwnd, SW_RESTORE);
+        if (g_shell.splitView) LayoutChildren();
+        SetForegroundWindow(hwnd);
+      }
+      return 0;
+    case WM_THEMECHANGED:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      if (g_shell.strip) InvalidateRect(g_shell.strip, nullptr, TRUE);
+      for (HWND w : {g_shell.overlay, g_shell.options})
+        if (w && IsWindowVisible(w)) InvalidateRect(w, nullptr, TRUE);
       return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// ------------------------------------------------------------ start-up --
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A library another instance holds cannot be opened without sharing.
+bool CanOpenExclusively(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  char byte;
+  DWORD got = 0;
+  bool ok = ReadFile(h, &byte, 1, &got, nullptr) != 0;
+  CloseHandle(h);
+  return ok;
 }
 
 std::wstring FolderOf(const std::wstring& file) {
@@ -225,75 +458,280 @@ std::wstring FolderOf(const std::wstring& file) {
   return cut == std::wstring::npos ? std::wstring() : file.substr(0, cut + 1);
 }
 
+HWND CreateChild(DWORD exStyle, const wchar_t* cls, DWORD style, HWND parent, int id,
+                 const char* failure) {
+  HWND hwnd = CreateWindowExW(exStyle, cls, L"", style, 0, 0, 0, 0, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+  if (!hwnd) Fatal(failure);
+  return hwnd;
+}
+
+HWND CreateEditor(int id) {
+  HWND ed = CreateChild(0, MSFTEDIT_CLASS,
+                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                            ES_NOHIDESEL | ES_READONLY,
+                        g_mainWindow, id, "!335");
+  SendMessageW(ed, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
+  SendMessageW(ed, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_CHANGE);
+  SendMessageW(ed, EM_SETTARGETDEVICE, 0, g_settings.wordWrap ? 0 : 1);
+  return ed;
+}
+
+void LoadMenuOfLanguage() {
+  if (g_shell.menu) DestroyMenu(g_shell.menu);
+  g_shell.menu = LoadMenuW(g_instance, MAKEINTRESOURCEW(UiLanguage()));
+  if (!g_shell.menu) Fatal("!mnu");
+  MENUINFO mi{};
+  mi.cbSize = sizeof mi;
+  mi.fMask = MIM_STYLE | MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;
+  mi.dwStyle = MNS_CHECKORBMP;
+  mi.hbrBack = g_shell.whiteBrush;
+  SetMenuInfo(g_shell.menu, &mi);
+  HMENU buttons = GetSubMenu(g_shell.menu, 0);
+  for (int i = 0; i < kStripOptionalButtons; ++i)
+    CheckMenuItem(buttons, kCmdShowButtonFirst + i,
+                  MF_BYCOMMAND | (g_settings.stripButtonVisible[i] ? MF_CHECKED : MF_UNCHECKED));
+}
+
+HWND FindOtherInstance() {
+  HWND other = FindWindowW(L"appW", nullptr);
+  return other && !IsIconic(other) ? other : nullptr;
+}
+
 }  // namespace
 
+// ----------------------------------------------------------- shared API --
+
+int UiLanguage() { return EffectiveLanguage(g_settings.language); }
 const std::wstring& CurrentLibraryPath() { return g_libraryPath; }
+
+void SetPathLabel(const std::wstring& path) {
+  if (g_shell.strip) SetDlgItemTextW(g_shell.strip, kPathLabelId, path.c_str());
+}
+
+void LayoutChildren() {
+  if (!g_mainWindow) return;
+  RECT rc = Client();
+  if (rc.bottom == 0) return;
+  if (g_shell.splitView && g_shell.splitY > rc.bottom - 77) g_shell.splitY = rc.bottom - 77;
+  int tree = g_shell.readingStep ? 0 : g_settings.treeWidth;
+  MainLayout m = ComputeMainLayout(tree, rc.right, rc.bottom, g_shell.passwordShown, g_shell.splitView,
+                                   g_shell.splitY);
+  Place(g_shell.strip, m.strip);
+  LayoutStrip();
+  LayoutCaptionButtons();
+  Place(g_shell.tree, m.tree);
+  Place(g_shell.editor1, m.editor1);
+  if (g_shell.splitView) {
+    Place(g_shell.editor2, m.editor2);
+    for (auto [marker, pane] : {std::pair{g_shell.marker1, m.editor1}, std::pair{g_shell.marker2, m.editor2}}) {
+      if (!marker) continue;
+      POINT pt{pane.x + 1, pane.y + 1};
+      ClientToScreen(g_mainWindow, &pt);
+      SetWindowPos(marker, nullptr, pt.x, pt.y, 2, pane.h - 2, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+  }
+  InvalidateRect(g_mainWindow, nullptr, TRUE);
+}
+
+void SetReadingMode(bool on) {
+  HWND ed = g_shell.currentEditor ? g_shell.currentEditor : g_shell.editor1;
+  if (on) {
+    g_shell.readingStep = 1;
+    g_shell.readingRunning = true;
+    SetTimer(g_mainWindow, kReadingTimer, 10, nullptr);
+    for (int i = kButtonFind; i <= kButtonAlignRight; ++i) SetButtonState(i, kStateDisabled);
+    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kReadingBackground);
+    EnableWindow(g_shell.tree, FALSE);
+    ShowWindow(g_shell.tree, SW_HIDE);
+  } else {
+    g_shell.readingStep = 0;
+    g_shell.readingRunning = false;
+    KillTimer(g_mainWindow, kReadingTimer);
+    for (int i = kButtonFind; i <= kButtonAlignRight; ++i) SetButtonState(i, kStateNormal);
+    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
+    g_settings.treeWidth = kOpenTreeWidth;
+    EnableWindow(g_shell.tree, TRUE);
+    ShowWindow(g_shell.tree, SW_SHOW);
+  }
+  LayoutChildren();
+}
+
+bool TranslateAppAccelerator(MSG* msg) {
+  return g_mainWindow && g_shell.accelerators &&
+         TranslateAcceleratorW(g_mainWindow, g_shell.accelerators, msg) != 0;
+}
 
 int StartApplication(HINSTANCE instance, const StartOptions& options) {
   g_instance = instance;
   if (LoadSettings(options.settingsFolder) != LoadResult::kOk) return 1;
 
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+  // A stored layout the window cannot draw is corrected, not refused.
+  Box screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  for (const std::string& note : ClampStoredLayout(&g_settings, screen))
+    OutputDebugStringA(("lorewell: settings corrected: " + note + "\n").c_str());
+
+  // A second instance opens beside the first instead of on top of it.
+  if (HWND other = FindOtherInstance()) {
+    RECT r;
+    GetWindowRect(other, &r);
+    g_settings.windowX = r.left + 33;
+    g_settings.windowY = r.top + 33;
+    g_settings.windowWidth = r.right - r.left;
+    g_settings.windowHeight = r.bottom - r.top;
+    g_settings.lastNodeId = 0;
+  }
+
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                           ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
 
-  HDC screen = GetDC(nullptr);
-  int height = -MulDiv(11, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  g_uiFont = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                         DEFAULT_PITCH, L"Consolas");
-  g_windowBrush = CreateSolidBrush(kWindowColor);
+  HDC screenDc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screenDc, LOGPIXELSY);
+  ReleaseDC(nullptr, screenDc);
+  g_shell.uiFont = CreateFontW(MulDiv(11, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                               L"Consolas");
+  g_shell.musicFont = CreateFontW(MulDiv(44, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Cantoria");
+  g_shell.windowBrush = CreateSolidBrush(kWindowColor);
+  g_shell.whiteBrush = CreateSolidBrush(RGB(255, 255, 255));
+  g_shell.lightPen = CreatePen(PS_SOLID, 1, RGB(215, 227, 242));
+  g_shell.greyPen = CreatePen(PS_SOLID, 1, RGB(160, 160, 160));
+  g_shell.gripV = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_GRIP_VERTICAL), IMAGE_BITMAP, 0, 0, 0));
+  g_shell.gripH = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_GRIP_HORIZONTAL), IMAGE_BITMAP, 0, 0, 0));
+  g_classBrushes[0] = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  g_classBrushes[1] = CreateSolidBrush(RGB(51, 153, 255));
+  g_classBrushes[2] = CreateSolidBrush(RGB(255, 155, 0));
 
-  g_richEdit = LoadLibraryW(L"msftedit.dll");
-  if (!g_richEdit) FatalAppExitA(0, "!msftedit");
+  RegisterShellRoutines();
+  RegisterStoreRoutines();
+  RegisterEditorRoutines();
+  RegisterMusicRoutines();
+  RegisterExecRoutines();
+  RegisterOnlineRoutines();
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = MainWindowProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = g_windowBrush;
-  wc.lpszClassName = kMainClass;
-  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  if (!RegisterClassExW(&wc)) FatalAppExitA(0, "!wappW");
-  g_classRegistered = true;
-
-  g_libraryPath = options.libraryPath;
-  if (!g_libraryPath.empty() && GetFileAttributesW(g_libraryPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    ShowLocalMessage(nullptr, g_settings.language, 36, MB_ICONINFORMATION, g_libraryPath);
-    g_libraryPath.clear();
-  }
-  if (g_libraryPath.empty() && options.makeDemoOnFirstRun && SettingsWereNew()) {
-    // A first start shows a small notebook instead of an empty window.
-    std::wstring demo = FolderOf(g_settingsFilePath) + L"Lorewell demo.db";
-    if (GetFileAttributesW(demo.c_str()) != INVALID_FILE_ATTRIBUTES ||
-        MakeDemoLibrary(U(demo), [](const std::u16string& e) { ShowMessage(g_mainWindow, std::wstring(e.begin(), e.end()), MB_ICONERROR); })) {
-      g_libraryPath = demo;
+  for (size_t i = 0; i < sizeof kClasses / sizeof kClasses[0]; ++i) {
+    const ClassRow& row = kClasses[i];
+    wc.lpszClassName = row.name;
+    wc.lpfnWndProc = row.proc;
+    wc.style = row.style;
+    wc.hbrBackground = row.brush == 0 ? g_shell.windowBrush : g_classBrushes[row.brush - 1];
+    if (lstrcmpW(row.name, L"appW") == 0) {
+      wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LOREWELL));
+      wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_LOREWELL), IMAGE_ICON, 16, 16, 0));
     }
+    if (!RegisterClassExW(&wc)) Fatal(row.failure);
+    g_registered[i] = true;
   }
 
-  g_mainWindow = CreateWindowExW(WS_EX_ACCEPTFILES, kMainClass, L"",
-                                 WS_POPUP | WS_CLIPCHILDREN | WS_THICKFRAME | WS_MINIMIZEBOX |
-                                     WS_MAXIMIZEBOX,
+  g_mainWindow = CreateWindowExW(WS_EX_ACCEPTFILES, L"appW", L"",
+                                 WS_POPUP | WS_CLIPCHILDREN | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
                                  g_settings.windowX, g_settings.windowY, g_settings.windowWidth,
                                  g_settings.windowHeight, nullptr, nullptr, instance, nullptr);
-  if (!g_mainWindow) FatalAppExitA(0, "!appW");
+  if (!g_mainWindow) Fatal("!appW");
   // The taskbar label; set through the default procedure as the window has
   // no caption of its own.
   DefWindowProcW(g_mainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Lorewell"));
+  RegisterHotKey(g_mainWindow, kHotKeyRestore, MOD_SHIFT, VK_ESCAPE);
+
+  g_shell.player = CreateWindowExW(WS_EX_LAYERED, L"playW", L"", WS_POPUP, 0, 0, 0, 0, g_mainWindow, nullptr,
+                                   instance, nullptr);
+  if (!g_shell.player) Fatal("!playW");
+  SetLayeredWindowAttributes(g_shell.player, 0, 111, LWA_ALPHA);
+
+  RECT rc;
+  GetClientRect(g_mainWindow, &rc);
+  g_settings.clientWidth = rc.right;
+  g_settings.clientHeight = rc.bottom;
+  if (!CreateWindowExW(0, L"tb", L"", WS_CHILD | WS_VISIBLE, 0, 0, rc.right, kStripHeight, g_mainWindow,
+                       nullptr, instance, nullptr))
+    Fatal("!tb");
+
+  g_shell.tree = CreateChild(WS_EX_COMPOSITED | WS_EX_STATICEDGE, WC_TREEVIEWW,
+                             WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
+                                 TVS_SHOWSELALWAYS | TVS_NOHSCROLL | TVS_LINESATROOT,
+                             g_mainWindow, kTreeId, "!t");
+  SendMessageW(g_shell.tree, WM_SETFONT, reinterpret_cast<WPARAM>(g_shell.uiFont), FALSE);
+
+  static HMODULE richEdit = LoadLibraryW(L"msftedit.dll");
+  if (!richEdit) Fatal("!msftedit");
+  g_shell.editor1 = CreateEditor(kEditor1Id);
+  g_shell.editor2 = CreateEditor(kEditor2Id);
+  g_shell.scratch = CreateChild(0, MSFTEDIT_CLASS, WS_CHILD | ES_MULTILINE, g_mainWindow, kScratchId, "!ricf");
+
+  g_shell.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                    g_mainWindow, nullptr, instance, nullptr);
+  if (!g_shell.tooltip) Fatal("!tt");
+
+  g_shell.overlay = CreateWindowExW(0, L"div", L"", WS_POPUP, 0, 0, 0, 0, g_mainWindow, nullptr, instance, nullptr);
+  if (!g_shell.overlay) Fatal("!div1");
+  g_shell.options = CreateWindowExW(0, L"div", L"", WS_POPUP, 0, 0, 333, 300, g_shell.overlay, nullptr, instance, nullptr);
+  if (!g_shell.options) Fatal("!div2");
+  g_shell.marker1 = CreateWindowExW(WS_EX_NOACTIVATE, L"alb", L"", WS_POPUP, 0, 0, 0, 0, g_shell.editor1, nullptr, instance, nullptr);
+  if (!g_shell.marker1) Fatal("!alb");
+  g_shell.marker2 = CreateWindowExW(WS_EX_NOACTIVATE, L"roz", L"", WS_POPUP, 0, 0, 0, 0, g_shell.editor2, nullptr, instance, nullptr);
+  if (!g_shell.marker2) Fatal("!roz");
+
+  // Until a node is selected the buttons from Execute to Right align are off.
+  for (int i = kButtonExecute; i <= kButtonAlignRight; ++i) SetButtonState(i, kStateDisabled);
+
+  LoadMenuOfLanguage();
+  SetStripTooltips();
+  g_shell.currentEditor = g_shell.editor1;
   SetWindowPos(g_mainWindow, g_settings.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  // The command line: only a first argument ending exactly in ".db" or
+  // ".IDB" names a library; any other argument means no library at all.
+  g_libraryPath.clear();
+  if (!options.libraryPath.empty()) {
+    const std::wstring& path = options.libraryPath;
+    if (IsLibraryArgument(U(path))) {
+      if (!FileExists(path)) {
+        ShowLocalMessage(g_mainWindow, UiLanguage(), 36, MB_ICONINFORMATION, path);
+      } else if (!CanOpenExclusively(path)) {
+        ShowLocalMessage(g_mainWindow, UiLanguage(), 35, MB_ICONINFORMATION, path);
+        DestroyWindow(g_mainWindow);
+        g_mainWindow = nullptr;
+        EndApplication();
+        return 0;
+      } else {
+        g_libraryPath = path;
+      }
+    }
+  } else {
+    std::wstring last = W(GetFixedString(g_settings.lastLibraryPath, kPathCapacity));
+    if (g_settings.storeLastLibrary && !last.empty() && FileExists(last) && CanOpenExclusively(last)) {
+      g_libraryPath = last;
+    } else if (options.makeDemoOnFirstRun && SettingsWereNew()) {
+      // A first start shows a small notebook instead of an empty window.
+      std::wstring demo = FolderOf(g_settingsFilePath) + L"Lorewell demo.db";
+      if (FileExists(demo) ||
+          MakeDemoLibrary(U(demo), [](const std::u16string& e) { ShowMessage(g_mainWindow, W(e), MB_ICONERROR); }))
+        g_libraryPath = demo;
+    }
+  }
   FillTree();
+  SetPathLabel(g_libraryPath);
+
   ShowWindow(g_mainWindow, options.showCommand);
+  LayoutChildren();
   UpdateWindow(g_mainWindow);
-  Layout(g_mainWindow);
+  g_shell.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
   return 0;
 }
 
 int RunMessageLoop() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (TranslateAppAccelerator(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -301,24 +739,44 @@ int RunMessageLoop() {
 }
 
 int CloseApplication() {
+  if (g_busy.load()) {
+    ShowLocalMessage(g_mainWindow, UiLanguage(), 33, MB_ICONINFORMATION);
+    return 1;
+  }
   SettingsCloseState state;
   state.libraryOpen = !g_libraryPath.empty();
   state.libraryPath = U(g_libraryPath);
+  state.readingMode = g_shell.readingStep != 0;
   state.maximized = IsZoomed(g_mainWindow) != 0;
+  if (state.libraryOpen) {
+    KillTimer(g_mainWindow, kSaveTimer);
+    if (g_shell.tree) TreeView_EndEditLabelNow(g_shell.tree, FALSE);
+  }
   PrepareSettingsForSave(&g_settings, state);
   SaveSettings();
+  UnregisterHotKey(g_mainWindow, kHotKeyRestore);
   DestroyWindow(g_mainWindow);
   g_mainWindow = nullptr;
   return 0;
 }
 
 void EndApplication() {
-  if (g_classRegistered) UnregisterClassW(kMainClass, g_instance);
-  g_classRegistered = false;
-  if (g_uiFont) DeleteObject(g_uiFont);
-  if (g_windowBrush) DeleteObject(g_windowBrush);
-  g_uiFont = nullptr;
-  g_windowBrush = nullptr;
+  if (g_mainWindow && IsWindow(g_mainWindow)) DestroyWindow(g_mainWindow);
+  g_mainWindow = nullptr;
+  FreeStripButtons();
+  if (g_shell.menu) DestroyMenu(g_shell.menu);
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(g_shell.uiFont), static_cast<HGDIOBJ>(g_shell.musicFont),
+                    static_cast<HGDIOBJ>(g_shell.windowBrush), static_cast<HGDIOBJ>(g_shell.whiteBrush),
+                    static_cast<HGDIOBJ>(g_shell.lightPen), static_cast<HGDIOBJ>(g_shell.greyPen),
+                    static_cast<HGDIOBJ>(g_shell.gripV), static_cast<HGDIOBJ>(g_shell.gripH),
+                    static_cast<HGDIOBJ>(g_classBrushes[1]), static_cast<HGDIOBJ>(g_classBrushes[2])})
+    if (o) DeleteObject(o);
+  g_classBrushes[1] = g_classBrushes[2] = nullptr;
+  for (size_t i = 0; i < sizeof kClasses / sizeof kClasses[0]; ++i) {
+    if (g_registered[i]) UnregisterClassW(kClasses[i].name, g_instance);
+    g_registered[i] = false;
+  }
+  g_shell = Shell{};
   g_libraryPath.clear();
 }
 

@@ -1,5 +1,6 @@
-// The application object: start-up, the main window "appW" and the close
-// sequence. One instance per process; tests drive it in-process.
+// The application object: start-up, the main window "appW", the message
+// loop and the close sequence. One instance per process; tests drive it
+// in-process.
 #pragma once
 
 #include <windows.h>
@@ -12,9 +13,9 @@ struct StartOptions {
   // Folder of "lorewell.set"; empty means beside the executable. Tests point
   // it at a temporary folder so they never touch real settings.
   std::wstring settingsFolder;
-  // The library to show (the first command-line argument). Empty: on a first
-  // start the demo library beside the settings file is made and shown.
+  // The first command-line argument (empty: none was given).
   std::wstring libraryPath;
+  // With no argument, a first start makes and shows the demo library.
   bool makeDemoOnFirstRun = true;
   int showCommand = SW_SHOW;
 };
@@ -22,19 +23,25 @@ struct StartOptions {
 extern HINSTANCE g_instance;
 extern HWND g_mainWindow;
 
-// Builds the windows. Returns 0 on success, otherwise the process exit code
-// (1 after an incompatible settings file or an unsupported Windows).
+// Builds the windows. Returns 0 with the main window running; otherwise the
+// process exit code, with no main window (1 after an incompatible settings
+// file or an unsupported Windows, 0 when the library named on the command
+// line is held by another instance).
 int StartApplication(HINSTANCE instance, const StartOptions& options);
+
+// Offers `msg` to the accelerator table first; true when it was translated
+// (the message must then not be dispatched).
+bool TranslateAppAccelerator(MSG* msg);
 
 // The message loop; returns the exit code carried by WM_QUIT.
 int RunMessageLoop();
 
-// The close sequence: saves the settings and destroys the main window.
-// Returns 1 when the close is refused, 0 when the application is going away.
+// The close sequence. Returns 1 when the close is refused (an internal
+// process is running), 0 when the application is going away.
 int CloseApplication();
 
-// Releases what StartApplication registered (after the loop has ended), so
-// that a test can start the application again in the same process.
+// Releases what StartApplication made and registered (after the loop has
+// ended), so that a test can start the application again in the same process.
 void EndApplication();
 
 // The library shown in the window (empty when none).

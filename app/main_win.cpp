@@ -13,7 +13,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   if (argv) LocalFree(argv);
 
   int code = lw::StartApplication(instance, options);
-  if (code != 0) return code;
+  if (!lw::g_mainWindow) return code;
   code = lw::RunMessageLoop();
   lw::EndApplication();
   return code;

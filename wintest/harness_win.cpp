@@ -79,6 +79,7 @@ void Pump(int ms) {
         PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the caller's loop
         return;
       }
+      if (TranslateAppAccelerator(&msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -190,7 +191,7 @@ int AppTest::Start(StartOptions options) {
   if (options.settingsFolder.empty()) options.settingsFolder = dir_.path().wstring();
   options.showCommand = SW_SHOWNOACTIVATE;
   int code = StartApplication(GetModuleHandleW(nullptr), options);
-  running_ = code == 0;
+  running_ = code == 0 && g_mainWindow != nullptr;
   if (running_) Pump(50);
   return code;
 }

@@ -1,0 +1,119 @@
+// The command table and its preconditions.
+#include "app/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace lw {
+namespace {
+
+TEST(CommandTable, EveryIdAppearsOnceAndEveryRoutineIsReachable) {
+  std::set<int> ids;
+  std::set<Routine> routines;
+  for (const CommandSpec& c : CommandTable()) {
+    EXPECT_TRUE(ids.insert(c.id).second) << "id " << c.id << " twice";
+    routines.insert(c.routine);
+  }
+  for (int r = 0; r < static_cast<int>(Routine::kCount); ++r)
+    EXPECT_TRUE(routines.count(static_cast<Routine>(r))) << RoutineName(static_cast<Routine>(r));
+}
+
+TEST(CommandTable, IdsReachTheRoutineOfTheirOwningSubsystem) {
+  struct Case {
+    int id;
+    Routine routine;
+    Subsystem owner;
+  } cases[] = {
+      {kCmdMinimize, Routine::kMinimize, Subsystem::kShell},
+      {kCmdReadingMode, Routine::kReadingMode, Subsystem::kShell},
+      {kCmdSnapFill, Routine::kSnapWindow, Subsystem::kShell},
+      {kCmdFindPrevious, Routine::kFindNext, Subsystem::kEditor},
+      {kCmdNewLibrary, Routine::kNewLibrary, Subsystem::kStore},
+      {kCmdMenuImport, Routine::kImport, Subsystem::kStore},  // menu and key share the routine
+      {kCmdImport, Routine::kImport, Subsystem::kStore},
+      {kCmdMenuOptions, Routine::kShowOptions, Subsystem::kShell},
+      {kCmdMenuPassword, Routine::kPasswordKey, Subsystem::kStore},
+      {kCmdNotesPalette, Routine::kNotesPalette, Subsystem::kMusic},
+      {kCmdCharMusicals, Routine::kNotesPalette, Subsystem::kMusic},
+      {kCmdClipboardSql, Routine::kRunSql, Subsystem::kExec},
+      {kCmdMenuUpdate, Routine::kUpdateCheck, Subsystem::kOnline},
+      {kCmdPictureLast, Routine::kInsertPicture, Subsystem::kEditor},
+      {kCmdNothing, Routine::kIgnore, Subsystem::kShell},
+      {kCmdShowButtonLast, Routine::kShowHideButton, Subsystem::kShell},
+  };
+  for (const Case& c : cases) {
+    const CommandSpec* spec = FindCommand(c.id);
+    ASSERT_TRUE(spec) << c.id;
+    EXPECT_EQ(spec->routine, c.routine) << c.id;
+    EXPECT_EQ(OwnerOf(spec->routine), c.owner) << c.id;
+  }
+}
+
+TEST(CommandTable, AttachmentRangeDoesNotSwallowTheTreeMenu) {
+  ASSERT_TRUE(FindCommand(6660));
+  EXPECT_EQ(FindCommand(6661)->routine, Routine::kAttachment);
+  EXPECT_EQ(FindCommand(8799)->routine, Routine::kAttachment);
+  EXPECT_EQ(FindCommand(kCmdNodeDelete)->routine, Routine::kDeleteNode);
+  EXPECT_EQ(FindCommand(kCmdNewFile)->routine, Routine::kNewNode);
+  EXPECT_EQ(FindCommand(7706), nullptr) << "a gap inside the tree menu is unknown";
+  EXPECT_EQ(FindCommand(8800), nullptr);
+}
+
+TEST(CommandTable, UnknownIdsAreIgnored) {
+  for (int id : {0, 1, 19, 33, 55, 96, 6603, 9900, 9913, 12345, -1}) {
+    EXPECT_EQ(FindCommand(id), nullptr) << id;
+    EXPECT_EQ(Decide(id, ShellState{}).verdict, Verdict::kUnknown) << id;
+  }
+}
+
+TEST(Preconditions, EachNeedFailsOnItsOwnCondition) {
+  ShellState all{false, true, true, true, true};
+  EXPECT_TRUE(NeedsMet(kNeedIdle | kNeedEditor | kNeedNode | kNeedLibrary | kNeedEditable, all));
+  struct Case {
+    unsigned need;
+    void (*spoil)(ShellState*);
+  } cases[] = {
+      {kNeedIdle, [](ShellState* s) { s->busy = true; }},
+      {kNeedEditor, [](ShellState* s) { s->editorFocused = false; }},
+      {kNeedNode, [](ShellState* s) { s->nodeSelected = false; }},
+      {kNeedLibrary, [](ShellState* s) { s->libraryOpen = false; }},
+      {kNeedEditable, [](ShellState* s) { s->pageEditable = false; }},
+  };
+  for (const Case& c : cases) {
+    ShellState s = all;
+    c.spoil(&s);
+    EXPECT_FALSE(NeedsMet(c.need, s)) << c.need;
+    EXPECT_TRUE(NeedsMet(kNeedNone, s));
+    // Every other need still holds in the spoiled state.
+    unsigned others = (kNeedIdle | kNeedEditor | kNeedNode | kNeedLibrary | kNeedEditable) & ~c.need;
+    EXPECT_TRUE(NeedsMet(others, s)) << c.need;
+  }
+}
+
+TEST(Preconditions, RefusalsCarryTheirMessage) {
+  ShellState idleNoNode;
+  DispatchDecision d = Decide(kCmdReadingMode, idleNoNode);
+  EXPECT_EQ(d.verdict, Verdict::kRefused);
+  EXPECT_EQ(d.message, 42);
+  ShellState busyWithNode;
+  busyWithNode.busy = true;
+  busyWithNode.nodeSelected = true;
+  EXPECT_EQ(Decide(kCmdReadingMode, busyWithNode).message, 42);
+  EXPECT_EQ(Decide(kCmdNotesPalette, ShellState{}).message, 34);
+  // Bold on a read-only page, or with the tree focused, is refused silently.
+  ShellState readOnly{false, true, true, true, false};
+  d = Decide(kCmdBold, readOnly);
+  EXPECT_EQ(d.verdict, Verdict::kRefused);
+  EXPECT_EQ(d.message, 0);
+  readOnly.pageEditable = true;
+  EXPECT_EQ(Decide(kCmdBold, readOnly).verdict, Verdict::kRun);
+  ShellState busy;
+  busy.busy = true;
+  EXPECT_EQ(Decide(kCmdNewLibrary, busy).verdict, Verdict::kRefused);
+  EXPECT_EQ(Decide(kCmdMinimize, busy).verdict, Verdict::kRun) << "minimise works while busy";
+  EXPECT_EQ(Decide(kCmdVacuum, ShellState{}).verdict, Verdict::kRefused) << "vacuum needs a library";
+}
+
+}  // namespace
+}  // namespace lw

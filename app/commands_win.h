@@ -1,0 +1,34 @@
+// The routines behind the command table, one small registry filled by each
+// subsystem's commands file.
+#pragma once
+
+#include <functional>
+
+#include "app/commands.h"
+
+namespace lw {
+
+using RoutineFn = void (*)(int id);
+
+// Called by each subsystem's file to place its routines.
+void SetRoutine(Routine routine, RoutineFn fn);
+RoutineFn GetRoutine(Routine routine);
+
+void RegisterShellRoutines();
+void RegisterStoreRoutines();
+void RegisterEditorRoutines();
+void RegisterMusicRoutines();
+void RegisterExecRoutines();
+void RegisterOnlineRoutines();
+
+// Entry points of later subsystems that the main window calls directly.
+void InsertDroppedFile(const wchar_t* path);  // editor: a file dropped on the window
+void PlayerTick();                           // music: timer 3, player position
+void NoteOff(int timer);                     // music: timers 4 and 5, end of a note
+
+// Test seam: when set, every command the table knows is reported here with
+// its routine, before the preconditions, instead of being run.
+using DispatchProbe = std::function<void(int id, Routine routine)>;
+void SetDispatchProbe(DispatchProbe probe);
+
+}  // namespace lw

@@ -1,0 +1,435 @@
+// The main window, its command table, the strip and the resources, driven
+// in-process.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "app/commands_win.h"
+#include "app/msgbox_win.h"
+#include "app/settings_win.h"
+#include "app/shell_win.h"
+#include "app/strip_win.h"
+#include "wintest/harness_win.h"
+
+namespace lw::wintest {
+namespace {
+
+void WriteSettings(const std::wstring& path, const AppSettings& s) {
+  std::vector<uint8_t> bytes = SerializeSettings(s);
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+RECT ChildRect(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+
+class Shell : public AppTest {
+ protected:
+  // Keys typed by the tests go to the focused window of the active one.
+  void Activate() {
+    SetForegroundWindow(g_mainWindow);
+    SetActiveWindow(g_mainWindow);
+    SetFocus(g_shell.tree);
+    Pump(20);
+  }
+  // Starts with no library (no demo), so no node is selected.
+  int StartEmpty(StartOptions o = StartOptions()) {
+    o.makeDemoOnFirstRun = false;
+    return Start(o);
+  }
+};
+
+TEST_F(Shell, StripLayoutNumbersWithAllButtonsHiddenAndShown) {
+  ASSERT_EQ(StartEmpty(), 0);
+  for (int32_t& v : g_settings.stripButtonVisible) v = 0;
+  LayoutStrip();
+  EXPECT_EQ(ChildRect(g_buttons[kButtonShowHide]->window).left, 42);
+  EXPECT_EQ(ChildRect(GetDlgItem(g_shell.strip, kPathLabelId)).left, 60);
+  for (int i = 2; i <= 13; ++i) EXPECT_FALSE(IsWindowVisible(g_buttons[i]->window)) << i;
+  for (int32_t& v : g_settings.stripButtonVisible) v = 1;
+  LayoutStrip();
+  EXPECT_EQ(ChildRect(g_buttons[kButtonShowHide]->window).left, 306);
+  for (int i = 2; i <= 13; ++i) EXPECT_TRUE(IsWindowVisible(g_buttons[i]->window)) << i;
+  RECT client;
+  GetClientRect(g_mainWindow, &client);
+  EXPECT_EQ(ChildRect(g_buttons[kButtonClose]->window).left, client.right - 26);
+  EXPECT_EQ(ChildRect(g_buttons[kButtonMinimize]->window).left, client.right - 78);
+  // Every button has its four bitmaps.
+  for (int i = 1; i <= kStripButtonCount; ++i)
+    for (HBITMAP b : g_buttons[i]->bitmaps) EXPECT_TRUE(b) << "button " << i;
+}
+
+TEST_F(Shell, ScreenshotsWithAllButtonsInBothLanguages) {
+  for (int language : {409, 418}) {
+    AppSettings s = DefaultSettings();
+    s.language = language;
+    for (int32_t& v : s.stripButtonVisible) v = 1;
+    WriteSettings(Path("lorewell.set"), s);
+    std::filesystem::path demo = dir().File("Lorewell demo.db");
+    ASSERT_EQ(Start(), 0);
+    // The settings file exists, so the demo of an earlier pass is reopened
+    // as the last library, or none is shown on the first pass.
+    wchar_t tip[40] = L"";
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = g_shell.strip;
+    ti.uId = reinterpret_cast<UINT_PTR>(g_buttons[2]->window);
+    ti.lpszText = tip;
+    SendMessageW(g_shell.tooltip, TTM_GETTEXTW, 40, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(tip, language == 409 ? L" New file (Ctrl+N)" : L" Fișier db nou (Ctrl+N)");
+    EXPECT_EQ(SendMessageW(g_shell.tooltip, TTM_GETTOOLCOUNT, 0, 0), kStripButtonCount);
+    SaveScreenshot(g_mainWindow, language == 409 ? "main-window-en-all-buttons" : "main-window-ro-all-buttons");
+    EXPECT_EQ(Close(), 0);
+  }
+}
+
+TEST_F(Shell, SplitterIsClampedAndDoubleClickTogglesTheTree) {
+  ASSERT_EQ(StartEmpty(), 0);
+  int y = 300;
+  auto at = [](int x, int yy) { return MAKELPARAM(x, yy); };
+  SendMessageW(g_mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at(g_settings.treeWidth + 2, y));
+  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(-40, y));
+  EXPECT_EQ(g_settings.treeWidth, 22);
+  EXPECT_EQ(ChildRect(g_shell.tree).right, 22);
+  EXPECT_EQ(ChildRect(g_shell.editor1).left, 26);
+  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(700, y));
+  EXPECT_EQ(g_settings.treeWidth, 333);
+  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(152, y));
+  EXPECT_EQ(g_settings.treeWidth, 150);
+  SendMessageW(g_mainWindow, WM_LBUTTONUP, 0, at(152, y));
+  SendMessageW(g_mainWindow, WM_MOUSEMOVE, 0, at(400, y));
+  EXPECT_EQ(g_settings.treeWidth, 150) << "no drag after the button is up";
+
+  SendMessageW(g_mainWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, at(152, y));
+  EXPECT_EQ(g_settings.treeWidth, 22);
+  SendMessageW(g_mainWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, at(24, y));
+  EXPECT_EQ(g_settings.treeWidth, 177);
+  EXPECT_EQ(ChildRect(g_shell.editor1).left, 181);
+}
+
+TEST_F(Shell, WindowCannotShrinkBelow600By400) {
+  ASSERT_EQ(StartEmpty(), 0);
+  SetWindowPos(g_mainWindow, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+  Pump(20);
+  RECT r;
+  GetWindowRect(g_mainWindow, &r);
+  EXPECT_GE(r.right - r.left, 600);
+  EXPECT_GE(r.bottom - r.top, 400);
+}
+
+TEST_F(Shell, ReadingModeWithoutANodeShowsMessage42AndNothingElse) {
+  ASSERT_EQ(StartEmpty(), 0);
+  AnswerNextBox(IDOK);
+  Activate();
+  PressKeys({VK_CONTROL, VK_F8});
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, L"Please select a node (folder, book or file) !");
+  EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+  EXPECT_TRUE(Boxes()[0].owned);
+  EXPECT_EQ(g_shell.readingStep, 0);
+  EXPECT_TRUE(IsWindowVisible(g_shell.tree));
+}
+
+TEST_F(Shell, ReadingModeHidesTheTreeAndClosingInItStoresTreeWidth150) {
+  ASSERT_EQ(Start(), 0);  // the demo library selects its first file
+  ASSERT_NE(g_shell.selectedNode, 0);
+  Activate();
+  PressKeys({VK_CONTROL, VK_F8});
+  EXPECT_EQ(g_shell.readingStep, 1);
+  EXPECT_FALSE(IsWindowVisible(g_shell.tree));
+  EXPECT_EQ(ChildRect(g_shell.editor1).left, 4);
+  EXPECT_EQ(g_buttons[kButtonFind]->state, static_cast<unsigned>(kStateDisabled));
+  EXPECT_EQ(Close(), 0);
+  AppSettings s{};
+  std::ifstream in(std::filesystem::path(Path("lorewell.set")), std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_EQ(ParseSettings(bytes.data(), bytes.size(), &s), SettingsParse::kOk);
+  EXPECT_EQ(s.treeWidth, 150);
+}
+
+TEST_F(Shell, AltPDoesNothing) {
+  ASSERT_EQ(StartEmpty(), 0);
+  Activate();
+  RECT before, after;
+  GetWindowRect(g_mainWindow, &before);
+  AppSettings settingsBefore = g_settings;
+  std::vector<std::pair<int, Routine>> seen;
+  SetDispatchProbe([&](int id, Routine r) { seen.push_back({id, r}); });
+  PressKeys({VK_MENU, 'P'});
+  SetDispatchProbe(nullptr);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].first, kCmdNothing);
+  EXPECT_EQ(seen[0].second, Routine::kIgnore);
+  PressKeys({VK_MENU, 'P'});  // now the real routine
+  GetWindowRect(g_mainWindow, &after);
+  EXPECT_TRUE(EqualRect(&before, &after));
+  EXPECT_EQ(memcmp(&settingsBefore, &g_settings, sizeof g_settings), 0);
+  EXPECT_EQ(GetFocus(), g_shell.tree);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Shell, EveryAcceleratorReachesItsRoutine) {
+  ASSERT_EQ(StartEmpty(), 0);
+  HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  ASSERT_TRUE(table);
+  int n = CopyAcceleratorTableW(table, nullptr, 0);
+  std::vector<ACCEL> keys(static_cast<size_t>(n));
+  CopyAcceleratorTableW(table, keys.data(), n);
+  EXPECT_EQ(n, 67);
+  EXPECT_EQ(keys.front().key, VK_ESCAPE);
+  EXPECT_EQ(keys.front().cmd, 20);
+  EXPECT_EQ(keys.back().key, VK_OEM_2);
+  EXPECT_EQ(keys.back().fVirt & ~0x80, FVIRTKEY | FCONTROL);
+  std::vector<int> seen;
+  SetDispatchProbe([&](int id, Routine r) {
+    seen.push_back(id);
+    EXPECT_EQ(r, FindCommand(id)->routine);
+  });
+  Activate();
+  for (const ACCEL& a : keys) {
+    SetFocus(g_shell.tree);
+    seen.clear();
+    std::vector<WORD> press;
+    if (a.fVirt & FCONTROL) press.push_back(VK_CONTROL);
+    if (a.fVirt & FSHIFT) press.push_back(VK_SHIFT);
+    if (a.fVirt & FALT) press.push_back(VK_MENU);
+    press.push_back(a.key);
+    PressKeys(press);
+    EXPECT_EQ(seen, std::vector<int>{a.cmd}) << "key " << a.key << " flags " << int(a.fVirt);
+    EXPECT_TRUE(FindCommand(a.cmd)) << a.cmd;
+  }
+  SetDispatchProbe(nullptr);
+  DestroyAcceleratorTable(table);
+}
+
+void CollectMenu(HMENU menu, const std::wstring& indent, std::vector<std::pair<std::wstring, UINT>>* out,
+                 std::vector<std::wstring>* labels) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = L"";
+    MENUITEMINFOW mi{};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
+    mi.dwTypeData = text;
+    mi.cch = 64;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi);
+    out->push_back({indent + (mi.hSubMenu ? L"popup" : (mi.fType & MFT_SEPARATOR) ? L"-" : L"item"),
+                    mi.hSubMenu ? 0 : mi.wID});
+    labels->push_back(text);
+    if (mi.hSubMenu) CollectMenu(mi.hSubMenu, indent + L"  ", out, labels);
+  }
+}
+
+TEST(Resources, BothMenusHoldTheSameIdsInTheSameStructure) {
+  HMENU en = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(409));
+  HMENU ro = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(418));
+  ASSERT_TRUE(en && ro);
+  std::vector<std::pair<std::wstring, UINT>> a, b;
+  std::vector<std::wstring> la, lb;
+  CollectMenu(en, L"", &a, &la);
+  CollectMenu(ro, L"", &b, &lb);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(GetMenuItemCount(en), 4);
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(en, 0)), 12);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(en, 0), 0), 9901u);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(en, 1), 0), 8807u);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(en, 3), 0), 6600u);
+  // Every item id of the menus is known to the command table.
+  for (const auto& [shape, id] : a)
+    if (id) EXPECT_TRUE(FindCommand(static_cast<int>(id))) << id;
+  auto has = [](const std::vector<std::wstring>& v, const wchar_t* s) {
+    return std::find(v.begin(), v.end(), s) != v.end();
+  };
+  EXPECT_TRUE(has(lb, L"Închide acest db"));
+  EXPECT_TRUE(has(lb, L"Aliniat la stânga"));
+  EXPECT_TRUE(has(lb, L"Ștergere"));
+  EXPECT_TRUE(has(lb, L"Cruciuliță"));
+  EXPECT_TRUE(has(lb, L"Mărime font"));
+  EXPECT_TRUE(has(la, L"Close this db"));
+  DestroyMenu(en);
+  DestroyMenu(ro);
+}
+
+TEST(Resources, EveryMessageExistsInBothLanguagesAndTooltipsFitTheirField) {
+  for (int n = 1; n <= 66; ++n) {
+    std::wstring en = LoadMessage(409, n), ro = LoadMessage(418, n);
+    EXPECT_FALSE(en.empty()) << n;
+    EXPECT_FALSE(ro.empty()) << n;
+    if (n >= 2 && n <= 17) {
+      EXPECT_LE(en.size(), 32u) << n;
+      EXPECT_LE(ro.size(), 32u) << n;
+      EXPECT_NE(en, ro) << n;
+    }
+  }
+  EXPECT_EQ(LoadMessage(409, 39), L"Are you sure you want to delete all nodes\nfrom this db file ?");
+  EXPECT_EQ(LoadMessage(418, 60).find(L"\r\nredenumiți"), 47u);
+  EXPECT_EQ(LoadMessage(418, 33), L"Proces intern în derulare, vă rugăm așteptați !");
+  EXPECT_EQ(LoadMessage(409, 23).back(), L' ');
+  // Bitmaps and icons the other parts load by number.
+  HINSTANCE self = GetModuleHandleW(nullptr);
+  for (int id : {1, 2, 3, 346, 777, 778, 793})
+    EXPECT_TRUE(FindResourceW(self, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2))) << "bitmap " << id;
+  for (int id = 1; id <= 5; ++id)
+    EXPECT_TRUE(FindResourceW(self, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(14))) << "icon " << id;
+}
+
+TEST_F(Shell, CommandLineRules) {
+  // Capital "DB" is not a library: nothing opens, not even the last one.
+  std::wstring capital = Path("Notes.DB");
+  { std::ofstream(std::filesystem::path(capital)) << "x"; }
+  StartOptions o;
+  o.libraryPath = capital;
+  ASSERT_EQ(Start(o), 0);
+  EXPECT_TRUE(CurrentLibraryPath().empty());
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Close(), 0);
+
+  // A missing library: message 36 with the path, and the start goes on.
+  o.libraryPath = Path("absent.db");
+  AnswerNextBox(IDOK);
+  ASSERT_EQ(Start(o), 0);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, L"The file '" + o.libraryPath + L"' does not exist !");
+  EXPECT_TRUE(CurrentLibraryPath().empty());
+  EXPECT_EQ(Close(), 0);
+
+  // A library held by someone else: message 35 and exit code 0, no window.
+  std::wstring held = Path("held.db");
+  { std::ofstream(std::filesystem::path(held)) << "SQLite format 3"; }
+  HANDLE h = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  o.libraryPath = held;
+  AnswerNextBox(IDOK);
+  EXPECT_EQ(Start(o), 0);
+  CloseHandle(h);
+  EXPECT_FALSE(g_mainWindow);
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[1].text, L"The file '" + held + L"' is already open !");
+}
+
+TEST_F(Shell, CloseIsRefusedWhileAnInternalProcessRuns) {
+  ASSERT_EQ(StartEmpty(), 0);
+  g_busy = true;
+  AnswerNextBox(IDOK);
+  EXPECT_EQ(CloseApplication(), 1);
+  g_busy = false;
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, L"Internal process running, please wait !");
+  EXPECT_TRUE(IsWindow(g_mainWindow));
+  EXPECT_FALSE(std::filesystem::exists(dir().File("lorewell.set")));
+}
+
+TEST_F(Shell, UnknownCommandIdsAreIgnored) {
+  ASSERT_EQ(StartEmpty(), 0);
+  for (int id : {0, 19, 96, 5000, 9913, 40000}) {
+    EXPECT_FALSE(RunCommand(id)) << id;
+    SendMessageW(g_mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    SendMessageW(g_shell.strip, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  }
+  EXPECT_TRUE(IsWindow(g_mainWindow));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Shell, OutOfRangeSettingsStillGiveAUsableWindow) {
+  AppSettings s = DefaultSettings();
+  s.windowX = -30000;
+  s.windowY = -30000;
+  s.windowWidth = -5;
+  s.windowHeight = -5;
+  s.treeWidth = 10000;
+  s.language = 0;
+  WriteSettings(Path("lorewell.set"), s);
+  ASSERT_EQ(StartEmpty(), 0);
+  RECT r;
+  GetWindowRect(g_mainWindow, &r);
+  EXPECT_EQ(r.left, 120);
+  EXPECT_EQ(r.top, 120);
+  EXPECT_EQ(r.right - r.left, 800);
+  EXPECT_EQ(g_settings.treeWidth, 333);
+  EXPECT_TRUE(g_shell.menu) << "language 0 reads the English menu";
+  wchar_t label[32] = L"";
+  GetMenuStringW(GetSubMenu(g_shell.menu, 1), 8807, label, 32, MF_BYCOMMAND);
+  EXPECT_STREQ(label, L"Close this db");
+}
+
+TEST_F(Shell, KeepOnTopSurvivesARestart) {
+  ASSERT_EQ(StartEmpty(), 0);
+  HWND pin = g_buttons[kButtonTopMost]->window;
+  EXPECT_EQ(PaintedBitmapSlot(kButtonTopMost), 0u);
+  SendMessageW(pin, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  SendMessageW(pin, WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(g_settings.topMost, 1);
+  // Wine 8 keeps the z-order but does not report WS_EX_TOPMOST, so the
+  // button's look is what is checked here: the pinned bitmaps.
+  EXPECT_EQ(PaintedBitmapSlot(kButtonTopMost), 2u);
+  EXPECT_EQ(Close(), 0);
+  ASSERT_EQ(StartEmpty(), 0);
+  EXPECT_EQ(g_settings.topMost, 1);
+  EXPECT_EQ(PaintedBitmapSlot(kButtonTopMost), 2u) << "pinned look after the restart";
+  SendMessageW(g_buttons[kButtonTopMost]->window, WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(g_settings.topMost, 0);
+  g_buttons[kButtonTopMost]->state = kStateHover;
+  EXPECT_EQ(PaintedBitmapSlot(kButtonTopMost), 1u);
+}
+
+TEST_F(Shell, RightClickOnTheStripCopiesTheLibraryPath) {
+  ASSERT_EQ(StartEmpty(), 0);
+  SendMessageW(g_shell.strip, WM_RBUTTONUP, 0, MAKELPARAM(500, 10));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  ASSERT_TRUE(data);
+  EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(data)), L"") << "no library: an empty string";
+  GlobalUnlock(data);
+  CloseClipboard();
+}
+
+TEST_F(Shell, SnappingAndF11UseTheWorkArea) {
+  ASSERT_EQ(StartEmpty(), 0);
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT r;
+  RunCommand(kCmdSnapRight);
+  GetWindowRect(g_mainWindow, &r);
+  EXPECT_EQ(r.left, work.left + 99);
+  EXPECT_EQ(r.right, work.right);
+  RunCommand(kCmdSnapLeft);
+  GetWindowRect(g_mainWindow, &r);
+  EXPECT_EQ(r.left, work.left);
+  EXPECT_EQ(r.right, work.right - 99);
+  RunCommand(kCmdSnapFill);
+  GetWindowRect(g_mainWindow, &r);
+  EXPECT_EQ(r.bottom, work.bottom);
+  RunCommand(kCmdMaximize);
+  EXPECT_TRUE(IsZoomed(g_mainWindow));
+  RunCommand(kCmdMaximize);
+  EXPECT_FALSE(IsZoomed(g_mainWindow));
+}
+
+TEST_F(Shell, TabCyclesTheFocusBetweenTreeAndPage) {
+  ASSERT_EQ(StartEmpty(), 0);
+  SetFocus(g_shell.tree);
+  RunCommand(kCmdFocusCycle);
+  EXPECT_EQ(GetFocus(), g_shell.editor1);
+  RunCommand(kCmdFocusCycle);
+  EXPECT_EQ(GetFocus(), g_shell.tree);
+}
+
+TEST_F(Shell, WordWrapTogglesTheSetting) {
+  ASSERT_EQ(StartEmpty(), 0);
+  EXPECT_EQ(g_settings.wordWrap, 1);
+  RunCommand(kCmdWordWrap);
+  EXPECT_EQ(g_settings.wordWrap, 0);
+  RunCommand(kCmdWordWrap);
+  EXPECT_EQ(g_settings.wordWrap, 1);
+}
+
+}  // namespace
+}  // namespace lw::wintest
