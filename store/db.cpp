@@ -191,6 +191,11 @@ bool Db::Open(const std::u16string& path) {
   return false;
 }
 
+void Db::Adopt(sqlite3* handle) {
+  Close();
+  db_ = handle;
+}
+
 void Db::Close() {
   if (!db_) return;
   sqlite3* db = std::exchange(db_, nullptr);

@@ -94,6 +94,9 @@ class Db {
   // UTF-16 open call, so a new file gets UTF-16 text. Closes any connection
   // held before. False and reported on failure; nothing is open then.
   bool Open(const std::u16string& path);
+  // Takes over `handle`, a connection opened elsewhere (through another
+  // SQLite file layer, say); closes any connection held before.
+  void Adopt(sqlite3* handle);
   // Closes the connection, if any. Statements must be finalized by then.
   void Close();
   bool is_open() const { return db_ != nullptr; }

@@ -1,0 +1,222 @@
+#include "store/rekey.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+#include "base/utf.h"
+#include "store/cipher_key.h"
+#include "store/cipher_open.h"
+#include "store/cipher_vfs.h"
+#include "store/statements.h"
+
+namespace fs = std::filesystem;
+
+namespace lw {
+
+namespace {
+
+std::atomic<FileReplacer> g_replacer{nullptr};
+
+constexpr char16_t kInvalidPassword[] = u"Invalid password (1, 2 or 3 characters)";
+
+std::u16string LastError(sqlite3* db) {
+  const auto* text = static_cast<const char16_t*>(sqlite3_errmsg16(db));
+  return text ? std::u16string(text) : std::u16string();
+}
+
+// An integer pragma of the main database; -1 when it cannot be read.
+int PragmaInt(sqlite3* db, const char* sql) {
+  sqlite3_stmt* stmt = nullptr;
+  int value = -1;
+  if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
+      sqlite3_step(stmt) == SQLITE_ROW) {
+    value = sqlite3_column_int(stmt, 0);
+  }
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+bool RemoveCopy(const std::u16string& copy, const ErrorSink& on_error) {
+  std::error_code ec;
+  fs::remove(fs::path(copy), ec);
+  if (!ec) return true;
+  on_error(Utf8ToUtf16(ec.message()));
+  return false;
+}
+
+// SQLite keeps this page for its locks and never reads or writes it; it is
+// not ciphered, and on Windows its bytes may be locked against reading.
+constexpr int64_t kLockBytePage = 0x40000000;
+
+// Pages are copied this many bytes at a time: a multiple of every page
+// size, and no more than SQLite's own file layers write in one call (the
+// POSIX layer takes at most 128 KiB less one byte).
+constexpr int kChunk = 65536;
+
+std::u16string IoError(int rc) { return Utf8ToUtf16(sqlite3_errstr(rc)); }
+
+// Copies the bytes of `path` into `copy`, each page deciphered with `from`
+// and enciphered with `to` (either may be none) in one XOR with both masks,
+// and makes the copy durable. The files are those of the cipher layer, so
+// its fault injection reaches every read, write and sync.
+bool TranscodePages(const std::string& path, const std::string& copy, int page_size,
+                    const std::optional<CipherKey>& from, const std::optional<CipherKey>& to,
+                    const ErrorSink& on_error) {
+  std::vector<uint8_t> mask(static_cast<size_t>(page_size), 0);
+  for (const std::optional<CipherKey>& key : {from, to}) {
+    if (!key) continue;
+    const PageKeystream stream(*key);
+    XorBytes(mask.data(), mask.data(), stream.bytes(), mask.size());
+  }
+
+  CipherLayerFile source, target;
+  int rc = source.Open(path, /*create=*/false);
+  if (rc == SQLITE_OK) rc = target.Open(copy, /*create=*/true);
+  int64_t size = 0;
+  if (rc == SQLITE_OK) rc = source.Size(&size);
+  std::vector<uint8_t> chunk(kChunk);
+  for (int64_t at = 0; rc == SQLITE_OK && at < size; at += kChunk) {
+    const int n = static_cast<int>(std::min<int64_t>(kChunk, size - at));
+    const bool lock_page = at <= kLockBytePage && kLockBytePage < at + n;
+    if (lock_page) {
+      // Read around the lock page and leave zeros in its place.
+      const int before = static_cast<int>(kLockBytePage - at);
+      const int after_at = std::min(before + page_size, n);
+      std::fill(chunk.begin() + before, chunk.begin() + after_at, 0);
+      if (before > 0) rc = source.Read(chunk.data(), before, at);
+      if (rc == SQLITE_OK && after_at < n) {
+        rc = source.Read(chunk.data() + after_at, n - after_at, at + after_at);
+      }
+    } else {
+      rc = source.Read(chunk.data(), n, at);
+    }
+    if (rc != SQLITE_OK) break;
+    for (int page = 0; page < n; page += page_size) {
+      if (at + page == kLockBytePage) continue;
+      const size_t length = static_cast<size_t>(std::min(page_size, n - page));
+      XorBytes(chunk.data() + page, chunk.data() + page, mask.data(), length);
+    }
+    rc = target.Write(chunk.data(), n, at);
+  }
+  if (rc == SQLITE_OK) rc = target.Sync();
+  const int closed = target.Close();
+  if (rc == SQLITE_OK) rc = closed;
+  if (rc == SQLITE_OK) return true;
+  on_error(IoError(rc));
+  return false;
+}
+
+// Writes every page of the library at `path` (read with `old_password`)
+// into `copy` under `new_password`, makes the copy durable and checks it by
+// reading it afresh. No connection is left open on return.
+bool WriteRekeyedCopy(const std::u16string& path, const std::u16string& copy,
+                      std::u16string_view old_password, std::u16string_view new_password,
+                      const ErrorSink& on_error) {
+  Db source(on_error);
+  // The probe statement reports the reason when the old key does not read
+  // the file. Run, it also ends a WAL mode that someone chose in the SQL
+  // console, moving every page into the file itself.
+  if (!OpenWithPassword(source, path, old_password) || !source.Exec(kSqlProbe)) return false;
+  const int page_size = PragmaInt(source.handle(), "PRAGMA page_size");
+  const int pages = PragmaInt(source.handle(), "PRAGMA page_count");
+  // A read transaction for the length of the copy keeps other programs from
+  // writing meanwhile.
+  if (page_size <= 0 || pages < 0 || !source.Exec("BEGIN; SELECT count(*) FROM sqlite_master")) {
+    if (page_size <= 0 || pages < 0) on_error(LastError(source.handle()));
+    return false;
+  }
+  if (!TranscodePages(Utf16ToUtf8(path), Utf16ToUtf8(copy), page_size,
+                      DeriveCipherKey(old_password), DeriveCipherKey(new_password), on_error)) {
+    return false;
+  }
+  source.Close();
+
+  // What is on the disk now, read back through a connection of its own.
+  Db check(on_error);
+  if (!OpenWithPassword(check, copy, new_password) || !check.Exec(kSqlProbe)) return false;
+  if (PragmaInt(check.handle(), "PRAGMA page_count") != pages) {
+    on_error(IoError(SQLITE_CORRUPT));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReplaceFileByRename(const std::u16string& source, const std::u16string& target,
+                         std::u16string* error) {
+  std::error_code ec;
+  fs::rename(fs::path(source), fs::path(target), ec);
+  if (ec) {
+    if (error) *error = Utf8ToUtf16(ec.message());
+    return false;
+  }
+#ifndef _WIN32
+  // The new name is on the disk only once the folder is. The file has been
+  // replaced either way, so a failure here is not one of the replacement.
+  const fs::path folder = fs::path(target).parent_path();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+#endif
+  return true;
+}
+
+void SetFileReplacer(FileReplacer replacer) { g_replacer.store(replacer); }
+
+std::u16string RekeyCopyPath(const std::u16string& library) { return library + u"-rekey"; }
+
+bool RekeyLibraryFile(const std::u16string& path, std::u16string_view old_password,
+                      std::u16string_view new_password, const ErrorSink& sink) {
+  const ErrorSink on_error = sink ? sink : [](const std::u16string&) {};
+  if (!IsAcceptablePassword(new_password)) {
+    on_error(kInvalidPassword);
+    return false;
+  }
+  if (DeriveCipherKey(old_password) == DeriveCipherKey(new_password)) return true;
+
+  const std::u16string copy = RekeyCopyPath(path);
+  if (!RemoveCopy(copy, on_error)) return false;
+  bool ok = WriteRekeyedCopy(path, copy, old_password, new_password, on_error);
+  if (ok) {
+    FileReplacer replace = g_replacer.load();
+    if (!replace) replace = ReplaceFileByRename;
+    std::u16string error;
+    ok = replace(copy, path, &error);
+    if (!ok) on_error(error);
+  }
+  if (!ok) RemoveCopy(copy, on_error);
+  return ok;
+}
+
+bool RekeyOpenLibrary(Db& db, const std::u16string& path, std::u16string_view old_password,
+                      std::u16string_view new_password) {
+  const ErrorSink sink = [&db](const std::u16string& message) { db.Report(message); };
+  if (!IsAcceptablePassword(new_password)) {
+    sink(kInvalidPassword);
+    return false;
+  }
+  if (DeriveCipherKey(old_password) == DeriveCipherKey(new_password)) return true;
+
+  // The copy must read a quiet file, and Windows cannot replace a file that
+  // is open.
+  db.Close();
+  const bool ok = RekeyLibraryFile(path, old_password, new_password, sink);
+  if (OpenWithPassword(db, path, ok ? new_password : old_password)) db.ApplyOpenSettings();
+  return ok;
+}
+
+}  // namespace lw
