@@ -71,6 +71,16 @@ inline constexpr char kSqlCountNodes[] = "SELECT COUNT(id) FROM tab";
 inline constexpr char kSqlSelectIdByTitle[] = "SELECT id FROM tab WHERE t = '%s'";
 // (part of a title) the node search.
 inline constexpr char kSqlSearchTitles[] = "SELECT id,t FROM tab WHERE t LIKE '%%%s%%'";
+// The whole tree in one pass, in table order, for filling the tree: every
+// "WHERE p = %i" query is a scan of the whole table (it has no index), so
+// one query per folder and per book would read the file thousands of times.
+// The rows are grouped by parent and ordered by `i` in memory, ties in table
+// order, which is the order the per-parent queries give.
+inline constexpr char kSqlSelectTree[] = "SELECT id,p,i,t FROM tab";
+// The node search with the typed text bound as the LIKE pattern ("%" + text
+// + "%"), so any text is searched for and none can break the statement; "%"
+// and "_" typed keep their wildcard meaning.
+inline constexpr char kSqlSearchTitlesBound[] = "SELECT id,t FROM tab WHERE t LIKE ?";
 inline constexpr char kSqlSelectDuplicateIds[] =
     "SELECT id FROM tab GROUP BY id HAVING COUNT(*) > 1";
 

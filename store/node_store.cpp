@@ -1,0 +1,222 @@
+#include "store/node_store.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "base/utf.h"
+#include "store/statements.h"
+#include "store/tree_ops.h"
+
+namespace fs = std::filesystem;
+
+namespace lw {
+
+namespace {
+
+bool IsRegularFile(const std::u16string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(path), ec);
+}
+
+}  // namespace
+
+bool CanReadUnshared(const std::u16string& path) {
+  {
+    std::ifstream in(fs::path(path), std::ios::binary);
+    if (!in) return false;
+  }
+  // A connection in exclusive locking mode (a library being created, or a
+  // program that locks the file) keeps every other reader out; a read-only
+  // connection that reads the header meets its lock. Nothing is written.
+  sqlite3* db = nullptr;
+  bool held = false;
+  if (sqlite3_open_v2(Utf16ToUtf8(path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA schema_version", -1, &st, nullptr);
+    if (rc == SQLITE_OK && st) rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    held = rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+  }
+  sqlite3_close_v2(db);
+  return !held;
+}
+
+bool LooksEnciphered(const std::u16string& path) {
+  std::ifstream in(fs::path(path), std::ios::binary);
+  char head[6] = {};
+  in.read(head, sizeof head);
+  return in.gcount() != sizeof head || std::string_view(head, sizeof head) != "SQLite";
+}
+
+NodeStore::NodeStore(ErrorSink on_error, AppSettings* settings)
+    : db_(std::move(on_error)), settings_(settings), exclusive_check_(CanReadUnshared) {}
+
+WorkClaim NodeStore::ClaimWork() {
+  bool expected = false;
+  if (!busy_.compare_exchange_strong(expected, true)) return WorkClaim();
+  return WorkClaim(&busy_);
+}
+
+bool NodeStore::IsAlreadyOpen(const std::u16string& path) const {
+  if (!current_path_.empty() && path == current_path_) return true;
+  return exclusive_check_ && !exclusive_check_(path);
+}
+
+bool NodeStore::ProbeReadable() {
+  if (!db_.is_open()) return false;
+  const std::u16string probe = FormatSql16(kSqlProbe);
+  sqlite3_stmt* st = nullptr;
+  const int rc = sqlite3_prepare16_v2(db_.handle(), probe.c_str(), -1, &st, nullptr);
+  sqlite3_finalize(st);
+  return rc == SQLITE_OK && st != nullptr;
+}
+
+OpenResult NodeStore::NewLibrary(const std::u16string& path, TreeModel& model) {
+  OpenResult result;
+  if (busy()) {
+    result.outcome = OpenOutcome::kBusy;
+    return result;
+  }
+  if (path.size() > kMaxLibraryPathLength) {
+    result.outcome = OpenOutcome::kPathTooLong;
+    return result;
+  }
+  if (!current_path_.empty() && path == current_path_) {
+    result.outcome = OpenOutcome::kAlreadyOpen;
+    return result;
+  }
+  if (db_.is_open()) Close(model, false);
+  std::error_code ec;
+  if (fs::exists(fs::path(path), ec)) {
+    // A file that cannot be removed (held by another program) must not be
+    // written into: it may be somebody's database.
+    if (!fs::remove(fs::path(path), ec)) {
+      db_.Report(Utf8ToUtf16(ec.message()));
+      return result;
+    }
+  }
+  if (!db_.CreateLibrary(path)) {
+    model.Clear();
+    return result;
+  }
+  encrypted_ = false;
+  format_version_ = 1;
+  current_path_ = path;
+  model.Reset(FileNamePart(path));
+  result.outcome = OpenOutcome::kOpened;
+  result.page = SelectItem(*this, model, model.library_root());
+  return result;
+}
+
+OpenResult NodeStore::OpenLibraryNow(const std::u16string& path, TreeModel& model) {
+  return OpenLibrary(ClaimWork(), path, model);
+}
+
+OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
+                                  TreeModel& model) {
+  OpenResult result;
+  if (!claim) {
+    result.outcome = OpenOutcome::kBusy;
+    return result;
+  }
+  if (path.size() > kMaxLibraryPathLength) {
+    result.outcome = OpenOutcome::kPathTooLong;
+    return result;
+  }
+  if (!current_path_.empty() && path == current_path_) {
+    result.outcome = OpenOutcome::kAlreadyOpen;
+    return result;
+  }
+  // Opening a missing path would create an empty file there.
+  if (!IsRegularFile(path)) {
+    result.outcome = OpenOutcome::kMissing;
+    return result;
+  }
+  // The connection waiting for this file's password holds the file itself;
+  // it is given up before the file is tested, as the retry replaces it.
+  if (decryption_pending_ && path == pending_path_) CancelDecryption();
+  if (exclusive_check_ && !exclusive_check_(path)) {
+    result.outcome = OpenOutcome::kAlreadyOpen;
+    return result;
+  }
+  if (db_.is_open()) Close(model, true);
+
+  encrypted_ = LooksEnciphered(path);
+  if (!db_.Open(path)) {
+    encrypted_ = false;
+    model.Clear();
+    return result;
+  }
+  if (encrypted_) {
+    if (!password_.empty() && key_hook_) key_hook_(db_, password_);
+    if (!ProbeReadable()) {
+      decryption_pending_ = true;
+      pending_path_ = path;
+      result.outcome = OpenOutcome::kNeedsPassword;
+      return result;
+    }
+  }
+  // The settings of every connection; what they answer does not matter.
+  sqlite3_exec(db_.handle(), kSqlOpenSettings, nullptr, nullptr, nullptr);
+  format_version_ = db_.FormatVersion();
+  current_path_ = path;
+
+  model.BeginLoad();
+  model.Reset(FileNamePart(path));
+  const bool filled = FillTree(db_, model, &result.report);
+  model.EndLoad();
+  if (!filled) return Fail(model);
+
+  // Stamped only once the file has shown itself to be a library, so that
+  // opening any other database (or a damaged one) leaves it untouched.
+  if (format_version_ == 0) {
+    db_.Exec(kSqlStampVersion);
+    format_version_ = 1;
+  }
+
+  result.outcome = OpenOutcome::kOpened;
+  const AppSettings* s = settings_;
+  if (s && s->storeLastLibrary && s->lastNodeId != 0 &&
+      path == GetFixedString(s->lastLibraryPath, kPathCapacity)) {
+    // The node selected last time, or nothing when it is gone.
+    result.page = SelectItem(*this, model, model.ItemOf(s->lastNodeId));
+  } else {
+    result.page = SelectItem(*this, model, model.library_root());
+  }
+  return result;
+}
+
+OpenResult NodeStore::Fail(TreeModel& model) {
+  Close(model, true);
+  OpenResult result;
+  result.outcome = OpenOutcome::kFailed;
+  return result;
+}
+
+void NodeStore::Close(TreeModel& model, bool information_page) {
+  if (before_close_ && library_open()) before_close_();
+  db_.Close();
+  decryption_pending_ = false;
+  pending_path_.clear();
+  model.Clear();
+  current_path_.clear();
+  encrypted_ = false;
+  if (settings_) {
+    SetFixedString(settings_->lastLibraryPath, kPathCapacity, u"");
+    if (information_page) settings_->lastNodeId = 0;
+  }
+}
+
+void NodeStore::CancelDecryption() {
+  if (!decryption_pending_) return;
+  decryption_pending_ = false;
+  pending_path_.clear();
+  // Only the waiting connection is open: nothing was loaded from it.
+  if (current_path_.empty()) db_.Close();
+}
+
+}  // namespace lw
