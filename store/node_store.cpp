@@ -1,5 +1,7 @@
 #include "store/node_store.h"
 
+#include "store/cipher_open.h"
+
 #include <sqlite3.h>
 
 #include <filesystem>
@@ -53,7 +55,10 @@ bool LooksEnciphered(const std::u16string& path) {
 }
 
 NodeStore::NodeStore(ErrorSink on_error, AppSettings* settings)
-    : db_(std::move(on_error)), settings_(settings), exclusive_check_(CanReadUnshared) {}
+    : db_(std::move(on_error)),
+      settings_(settings),
+      key_hook_(ApplyPassword),
+      exclusive_check_(CanReadUnshared) {}
 
 WorkClaim NodeStore::ClaimWork() {
   bool expected = false;
@@ -66,14 +71,7 @@ bool NodeStore::IsAlreadyOpen(const std::u16string& path) const {
   return exclusive_check_ && !exclusive_check_(path);
 }
 
-bool NodeStore::ProbeReadable() {
-  if (!db_.is_open()) return false;
-  const std::u16string probe = FormatSql16(kSqlProbe);
-  sqlite3_stmt* st = nullptr;
-  const int rc = sqlite3_prepare16_v2(db_.handle(), probe.c_str(), -1, &st, nullptr);
-  sqlite3_finalize(st);
-  return rc == SQLITE_OK && st != nullptr;
-}
+bool NodeStore::ProbeReadable() { return db_.is_open() && lw::ProbeReadable(db_.handle()); }
 
 OpenResult NodeStore::NewLibrary(const std::u16string& path, TreeModel& model) {
   OpenResult result;

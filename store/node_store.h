@@ -82,7 +82,7 @@ class WorkClaim {
 class NodeStore {
  public:
   // Called right after an enciphered file is opened, when a password is set,
-  // to attach it as the key. False when the key could not be attached (the
+  // to attach it as the key (the page cipher's ApplyPassword by default). False when the key could not be attached (the
   // hook reports why); the probe then decides as for a wrong key.
   using KeyHook = std::function<bool(Db& db, const std::u16string& password)>;
   // True when the file at the path can be opened for reading with no

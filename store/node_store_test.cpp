@@ -7,6 +7,7 @@
 #include <iterator>
 #include <thread>
 
+#include "store/cipher_test_library.h"
 #include "store/library_fixture.h"
 #include "store/tree_ops.h"
 #include "tools/testing/sqlite_shell.h"
@@ -132,6 +133,26 @@ TEST_F(NodeStoreTest, EncipheredFileWaitsForItsPassword) {
   EXPECT_EQ(store_.OpenLibraryNow(Library("plain.db"), model_).outcome, OpenOutcome::kOpened);
   EXPECT_EQ(keys, std::vector<std::u16string>{u"parola"});  // a plain file gets no key
   EXPECT_FALSE(store_.decryption_pending());
+}
+
+// The real page cipher behind the default key hook: the library opens only
+// with its password, and a wrong one leaves it waiting, unchanged.
+TEST_F(NodeStoreTest, EncipheredLibraryOpensWithItsPasswordOnly) {
+  const std::u16string path = dir_.File16("locked.db");
+  testing::MakeLibrary(path, u"țară-bună", 3);
+  const std::string before = testing::ReadBytes(fs::path(path));
+  ASSERT_NE(before.substr(0, 6), "SQLite");
+
+  store_.set_password(u"greșită");
+  EXPECT_EQ(store_.OpenLibraryNow(path, model_).outcome, OpenOutcome::kNeedsPassword);
+  EXPECT_TRUE(store_.encrypted());
+  store_.CancelDecryption();
+  EXPECT_EQ(testing::ReadBytes(fs::path(path)), before);
+
+  store_.set_password(u"țară-bună");
+  EXPECT_EQ(store_.OpenLibraryNow(path, model_).outcome, OpenOutcome::kOpened);
+  EXPECT_TRUE(store_.encrypted());
+  EXPECT_EQ(store_.db().CountNodes(), 3);
 }
 
 TEST_F(NodeStoreTest, AlreadyOpenLeavesEverythingAsItWas) {
