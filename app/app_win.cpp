@@ -14,6 +14,8 @@
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
+#include "music/midi_win.h"
+#include "store/rekey_win.h"
 #include "res/resource.h"
 #include "store/demo_library.h"
 #include "store/library_view.h"
@@ -283,9 +285,10 @@ void OnDropFiles(HDROP drop) {
   if (child == g_shell.editor1 || GetFocus() == g_shell.editor2)
     g_shell.currentEditor = child == g_shell.editor1 ? g_shell.editor1 : g_shell.editor2;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
+  DropRoutineFn insert = GetDropRoutine();
+  for (UINT i = 0; insert && i < count; ++i) {
     wchar_t path[MAX_PATH] = L"";
-    if (DragQueryFileW(drop, i, path, MAX_PATH)) InsertDroppedFile(path);
+    if (DragQueryFileW(drop, i, path, MAX_PATH)) insert(path);
   }
   DragFinish(drop);
 }
@@ -606,6 +609,9 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   g_classBrushes[1] = CreateSolidBrush(RGB(51, 153, 255));
   g_classBrushes[2] = CreateSolidBrush(RGB(255, 155, 0));
 
+  // Re-keyed libraries replace the old file with MoveFileExW write-through.
+  InstallWindowsFileReplacer();
+
   RegisterShellRoutines();
   RegisterStoreRoutines();
   RegisterEditorRoutines();
@@ -684,6 +690,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
 
   LoadMenuOfLanguage();
   SetStripTooltips();
+  OpenMidiOutput(g_mainWindow, g_settings.instrumentIndex);
   g_shell.currentEditor = g_shell.editor1;
   SetWindowPos(g_mainWindow, g_settings.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -763,6 +770,7 @@ int CloseApplication() {
 void EndApplication() {
   if (g_mainWindow && IsWindow(g_mainWindow)) DestroyWindow(g_mainWindow);
   g_mainWindow = nullptr;
+  CloseMidiOutput();
   FreeStripButtons();
   if (g_shell.menu) DestroyMenu(g_shell.menu);
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(g_shell.uiFont), static_cast<HGDIOBJ>(g_shell.musicFont),

@@ -10,7 +10,11 @@ namespace lw {
 namespace {
 RoutineFn g_routines[static_cast<size_t>(Routine::kCount)] = {};
 DispatchProbe g_probe;
+DropRoutineFn g_dropRoutine = nullptr;
 }  // namespace
+
+void SetDropRoutine(DropRoutineFn fn) { g_dropRoutine = fn; }
+DropRoutineFn GetDropRoutine() { return g_dropRoutine; }
 
 void SetRoutine(Routine routine, RoutineFn fn) { g_routines[static_cast<size_t>(routine)] = fn; }
 RoutineFn GetRoutine(Routine routine) { return g_routines[static_cast<size_t>(routine)]; }

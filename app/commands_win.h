@@ -21,8 +21,13 @@ void RegisterMusicRoutines();
 void RegisterExecRoutines();
 void RegisterOnlineRoutines();
 
+// Where each file dropped on the main window goes, one path a call in the
+// shell's order; the editor places its file-insertion routine here.
+using DropRoutineFn = void (*)(const wchar_t* path);
+void SetDropRoutine(DropRoutineFn fn);
+DropRoutineFn GetDropRoutine();
+
 // Entry points of later subsystems that the main window calls directly.
-void InsertDroppedFile(const wchar_t* path);  // editor: a file dropped on the window
 void PlayerTick();                           // music: timer 3, player position
 void NoteOff(int timer);                     // music: timers 4 and 5, end of a note
 

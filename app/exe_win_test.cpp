@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 #include "app/settings.h"
 #include "wintest/harness_win.h"
@@ -44,7 +46,7 @@ struct Child {
       HWND found;
     } search{pi.dwProcessId, cls, nullptr};
     DWORD start = GetTickCount();
-    while (!search.found && GetTickCount() - start < static_cast<DWORD>(ms)) {
+    for (;;) {  // searches at least once, also with ms = 0
       EnumWindows(
           [](HWND hwnd, LPARAM lp) -> BOOL {
             auto* s = reinterpret_cast<Search*>(lp);
@@ -59,10 +61,42 @@ struct Child {
             return TRUE;
           },
           reinterpret_cast<LPARAM>(&search));
-      if (!search.found) Sleep(50);
+      if (search.found || GetTickCount() - start >= static_cast<DWORD>(ms)) break;
+      Sleep(50);
     }
     return search.found;
   }
+  // The text of a message box, which may arrive after the box is shown.
+  static std::wstring BoxText(HWND box) {
+    wchar_t text[512] = L"";
+    for (int i = 0; i < 50 && !text[0]; ++i) {
+      GetDlgItemTextW(box, 0xFFFF, text, 512);
+      if (!text[0]) Sleep(20);
+    }
+    return text;
+  }
+  // Waits for the main window. Start-up shows "!midiOutOpen" when the system
+  // has no MIDI output (always under Wine); that box is answered on the way
+  // and noted in `midiBoxes`.
+  HWND WaitForMainWindow(int ms) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < static_cast<DWORD>(ms)) {
+      if (HWND main = FindWindowOfClass(L"appW", 0)) return main;
+      if (HWND box = FindWindowOfClass(L"#32770", 0)) {
+        std::wstring text = BoxText(box);
+        if (text != L"!midiOutOpen") {
+          ADD_FAILURE() << "unexpected box at start-up";
+          return nullptr;
+        }
+        ++midiBoxes;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box) && GetTickCount() - start < static_cast<DWORD>(ms)) Sleep(20);
+      }
+      Sleep(50);
+    }
+    return nullptr;
+  }
+  int midiBoxes = 0;
   DWORD Wait(int ms) {
     if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(ms)) != WAIT_OBJECT_0) return 9999;
     DWORD code = 0;
@@ -85,8 +119,9 @@ class Executable : public ::testing::Test {
 TEST_F(Executable, StartsShowsTheMainWindowAndExitsCleanlyOnClose) {
   Child child(exe_);
   ASSERT_TRUE(child.started);
-  HWND main = child.FindWindowOfClass(L"appW", 15000);
+  HWND main = child.WaitForMainWindow(15000);
   ASSERT_TRUE(main) << "no appW window appeared";
+  EXPECT_LE(child.midiBoxes, 1) << "the missing MIDI output is reported once";
   wchar_t text[32] = L"";
   GetWindowTextW(main, text, 32);
   EXPECT_STREQ(text, L"Lorewell");
@@ -94,6 +129,89 @@ TEST_F(Executable, StartsShowsTheMainWindowAndExitsCleanlyOnClose) {
   EXPECT_EQ(child.Wait(10000), 0u);
   EXPECT_EQ(fs::file_size(dir_.path() / L"lorewell.set"), 1772u);
   EXPECT_TRUE(fs::exists(dir_.path() / L"Lorewell demo.db"));
+}
+
+AppSettings ReadSettingsFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  AppSettings s{};
+  EXPECT_EQ(ParseSettings(bytes.data(), bytes.size(), &s), SettingsParse::kOk);
+  return s;
+}
+
+void WriteSettingsFile(const fs::path& path, const AppSettings& s) {
+  std::vector<uint8_t> bytes = SerializeSettings(s);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+RECT WindowRect(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r;
+}
+
+// Two instances from one folder share one settings file: the second opens
+// 33 px lower right of a visible first one, with its size, and forgets the
+// last node so it does not reselect it; beside a minimised first one it
+// takes the stored placement.
+TEST_F(Executable, SecondInstanceOpensOffsetFromTheFirstAndForgetsTheLastNode) {
+  AppSettings seed = DefaultSettings();
+  seed.windowX = 150;
+  seed.windowY = 100;
+  seed.windowWidth = 820;
+  seed.windowHeight = 610;
+  seed.storeLastLibrary = 1;
+  seed.lastNodeId = 314;
+  WriteSettingsFile(dir_.path() / L"lorewell.set", seed);
+
+  Child first(exe_);
+  ASSERT_TRUE(first.started);
+  HWND a = first.WaitForMainWindow(15000);
+  ASSERT_TRUE(a);
+  RECT ra = WindowRect(a);
+  EXPECT_EQ(ra.left, 150);
+  EXPECT_EQ(ra.top, 100);
+
+  Child second(exe_);
+  ASSERT_TRUE(second.started);
+  HWND b = second.WaitForMainWindow(15000);
+  ASSERT_TRUE(b);
+  ASSERT_NE(a, b);
+  RECT rb = WindowRect(b);
+  EXPECT_EQ(rb.left, ra.left + 33);
+  EXPECT_EQ(rb.top, ra.top + 33);
+  EXPECT_EQ(rb.right - rb.left, ra.right - ra.left);
+  EXPECT_EQ(rb.bottom - rb.top, ra.bottom - ra.top);
+
+  PostMessageW(b, WM_CLOSE, 0, 0);
+  ASSERT_EQ(second.Wait(10000), 0u);
+  AppSettings s = ReadSettingsFile(dir_.path() / L"lorewell.set");
+  EXPECT_EQ(s.windowX, 183);
+  EXPECT_EQ(s.lastNodeId, 0) << "the second instance does not reselect the last node";
+
+  // Beside a minimised instance the stored placement and node are used.
+  seed.windowX = 200;
+  seed.windowY = 140;
+  WriteSettingsFile(dir_.path() / L"lorewell.set", seed);
+  ShowWindow(a, SW_MINIMIZE);
+  for (int i = 0; i < 100 && !IsIconic(a); ++i) Sleep(20);
+  ASSERT_TRUE(IsIconic(a));
+  Child third(exe_);
+  ASSERT_TRUE(third.started);
+  HWND c = third.WaitForMainWindow(15000);
+  ASSERT_TRUE(c);
+  RECT rc = WindowRect(c);
+  EXPECT_EQ(rc.left, 200);
+  EXPECT_EQ(rc.top, 140);
+  PostMessageW(c, WM_CLOSE, 0, 0);
+  ASSERT_EQ(third.Wait(10000), 0u);
+  EXPECT_EQ(ReadSettingsFile(dir_.path() / L"lorewell.set").lastNodeId, 314);
+
+  PostMessageW(a, WM_CLOSE, 0, 0);
+  ASSERT_EQ(first.Wait(10000), 0u);
+  EXPECT_EQ(ReadSettingsFile(dir_.path() / L"lorewell.set").lastNodeId, 314)
+      << "the first instance keeps its last node";
 }
 
 TEST_F(Executable, IncompatibleSettingsShowABoxAndExitWithCode1) {

@@ -4,15 +4,23 @@
 
 #include <commctrl.h>
 
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <array>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "app/commands_win.h"
 #include "app/msgbox_win.h"
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
+#include "music/midi_win.h"
 #include "wintest/harness_win.h"
 
 namespace lw::wintest {
@@ -429,6 +437,196 @@ TEST_F(Shell, WordWrapTogglesTheSetting) {
   EXPECT_EQ(g_settings.wordWrap, 0);
   RunCommand(kCmdWordWrap);
   EXPECT_EQ(g_settings.wordWrap, 1);
+}
+
+
+TEST_F(Shell, MissingMidiOutputIsReportedAtStartAndTheStartGoesOn) {
+  ASSERT_EQ(StartEmpty(), 0);
+  if (MidiOutput()) {
+    EXPECT_FALSE(MidiBox()) << "no box when the MIDI mapper opens";
+    GTEST_SKIP() << "this system has a MIDI output";
+  }
+  ASSERT_TRUE(MidiBox()) << "no \"!midiOutOpen\" box although the MIDI mapper did not open";
+  EXPECT_EQ(MidiBox()->caption, L" Lorewell 4.0.3");
+  EXPECT_EQ(MidiBox()->type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+  EXPECT_TRUE(MidiBox()->owned);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(IsWindowVisible(g_mainWindow));
+  EXPECT_EQ(Close(), 0);
+}
+
+TEST_F(Shell, EscMinimisesAndTheShiftEscHotKeyRestores) {
+  ASSERT_EQ(StartEmpty(), 0);
+  Activate();
+  PressKeys({VK_ESCAPE});
+  ASSERT_TRUE(PumpUntil([] { return IsIconic(g_mainWindow) != 0; }, 2000));
+  // The hot key is global: it reaches the window while it is minimised and
+  // not active.
+  PressKeys({VK_SHIFT, VK_ESCAPE});
+  EXPECT_TRUE(PumpUntil([] { return !IsIconic(g_mainWindow); }, 2000));
+  EXPECT_TRUE(IsWindowVisible(g_mainWindow));
+  EXPECT_EQ(GetForegroundWindow(), g_mainWindow);
+  RECT r;
+  GetWindowRect(g_mainWindow, &r);
+  EXPECT_EQ(r.left, 120) << "restored at its place";
+  EXPECT_EQ(r.right - r.left, 800);
+}
+
+// A drop as the shell delivers it: a DROPFILES block with wide paths.
+HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& paths) {
+  size_t chars = 1;
+  for (const std::wstring& p : paths) chars += p.size() + 1;
+  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+  df->pFiles = sizeof(DROPFILES);
+  df->pt = pt;
+  df->fNC = FALSE;
+  df->fWide = TRUE;
+  auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(df) + sizeof(DROPFILES));
+  for (const std::wstring& p : paths) {
+    memcpy(out, p.c_str(), p.size() * sizeof(wchar_t));
+    out += p.size() + 1;
+  }
+  GlobalUnlock(mem);
+  return static_cast<HDROP>(mem);
+}
+
+std::vector<std::wstring> g_dropped;
+void RecordDrop(const wchar_t* path) { g_dropped.push_back(path); }
+
+POINT CentreOf(HWND child) {
+  RECT r = ChildRect(child);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+TEST_F(Shell, DroppedFilesReachTheDropRoutineInOrderAndPickTheCurrentEditor) {
+  ASSERT_EQ(Start(), 0);  // the demo library selects a file, so the split view can open
+  ASSERT_NE(g_shell.selectedNode, 0);
+  SetDropRoutine(RecordDrop);
+  g_dropped.clear();
+  const std::vector<std::wstring> paths = {Path("Fișier ăâ.txt"), L"C:\\pictures\\one.png",
+                                           std::wstring(250, L'x') + L".rtf"};
+
+  // Split view with pane 2 current; a drop on pane 1 makes pane 1 current.
+  SendMessageW(g_mainWindow, WM_RBUTTONUP, 0, MAKELPARAM(g_settings.treeWidth + 2, 300));
+  ASSERT_TRUE(g_shell.splitView);
+  g_shell.currentEditor = g_shell.editor2;
+  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.editor1), paths)), 0);
+  Pump(50);
+  EXPECT_EQ(g_dropped, paths);
+  EXPECT_EQ(g_shell.currentEditor, g_shell.editor1);
+
+  // Dropped on the tree while pane 2 has the focus: pane 2 becomes current.
+  g_dropped.clear();
+  SetFocus(g_shell.editor2);
+  g_shell.currentEditor = g_shell.editor1;
+  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.tree), {paths[1]})), 0);
+  Pump(50);
+  EXPECT_EQ(g_dropped, std::vector<std::wstring>{paths[1]});
+  EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
+
+  // Dropped on the tree with the tree focused: the current editor stays.
+  g_dropped.clear();
+  SetFocus(g_shell.tree);
+  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.tree), {paths[0]})), 0);
+  Pump(50);
+  EXPECT_EQ(g_dropped, std::vector<std::wstring>{paths[0]});
+  EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
+
+  // While a worker runs the drop is ignored.
+  g_dropped.clear();
+  g_busy = true;
+  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.editor1), paths)), 0);
+  Pump(50);
+  g_busy = false;
+  EXPECT_TRUE(g_dropped.empty());
+  EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
+  EXPECT_TRUE(Boxes().empty());
+  SetDropRoutine(nullptr);
+}
+
+void Click(int x, int y) {
+  SetCursorPos(x, y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+HWND VisibleMenuWindow() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+// The pop-up's modal loop runs on this thread, so a second thread clicks
+// its items as a user would and notes what it sees after each click.
+TEST_F(Shell, ShowHidePopupStaysOpenWhileSeveralButtonsAreToggled) {
+  ASSERT_EQ(StartEmpty(), 0);
+  Activate();
+  struct Seen {
+    bool menuOpen = false;
+    bool checked = false;
+    std::array<int32_t, kStripOptionalButtons> visible{};
+    int showHideX = 0;
+  };
+  std::vector<Seen> seen;
+  HMENU popup = GetSubMenu(g_shell.menu, 0);
+  HWND showHide = g_buttons[kButtonShowHide]->window;
+  const int items[] = {0, 6, 11};  // New off, Bold on, Right align on
+  std::thread user([&] {
+    for (int i = 0; i < 300 && !VisibleMenuWindow(); ++i) Sleep(10);
+    if (VisibleMenuWindow()) {
+      for (int item : items) {
+        RECT r{};
+        GetMenuItemRect(nullptr, popup, static_cast<UINT>(item), &r);
+        Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        Sleep(200);
+        Seen s;
+        s.menuOpen = VisibleMenuWindow() != nullptr;
+        s.checked = (GetMenuState(popup, static_cast<UINT>(item), MF_BYPOSITION) & MF_CHECKED) != 0;
+        std::copy(std::begin(g_settings.stripButtonVisible), std::end(g_settings.stripButtonVisible),
+                  s.visible.begin());
+        s.showHideX = ChildRect(showHide).left;
+        seen.push_back(s);
+      }
+    }
+    INPUT esc[2] = {};
+    esc[0].type = esc[1].type = INPUT_KEYBOARD;
+    esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
+    esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, esc, sizeof(INPUT));
+    for (int i = 0; i < 100 && VisibleMenuWindow(); ++i) Sleep(10);
+    if (VisibleMenuWindow()) PostMessageW(g_shell.strip, WM_CANCELMODE, 0, 0);  // never hang the suite
+  });
+  SendMessageW(showHide, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  SendMessageW(showHide, WM_LBUTTONUP, 0, 0);  // returns when the pop-up closes
+  user.join();
+
+  ASSERT_EQ(seen.size(), 3u) << "the pop-up did not open";
+  // Six buttons shown at first; each click re-lays out the strip at once.
+  const int expectedX[] = {20 + 22 * 5 + 22, 20 + 22 * 6 + 22, 20 + 22 * 7 + 22};
+  const bool expectedChecked[] = {false, true, true};
+  for (size_t k = 0; k < 3; ++k) {
+    EXPECT_TRUE(seen[k].menuOpen) << "click " << k;
+    EXPECT_EQ(seen[k].checked, expectedChecked[k]) << "click " << k;
+    EXPECT_EQ(seen[k].visible[static_cast<size_t>(items[k])], expectedChecked[k] ? 1 : 0) << "click " << k;
+    EXPECT_EQ(seen[k].showHideX, expectedX[k]) << "click " << k;
+  }
+  EXPECT_EQ(seen[2].visible, (std::array<int32_t, 12>{0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 1}));
+  EXPECT_FALSE(IsWindowVisible(g_buttons[kButtonNew]->window));
+  EXPECT_TRUE(IsWindowVisible(g_buttons[kButtonBold]->window));
+  EXPECT_EQ(ChildRect(g_buttons[kButtonBold]->window).left, 20 + 22 * 6);
+  EXPECT_EQ(ChildRect(g_buttons[kButtonAlignRight]->window).left, 20 + 22 * 7);
+  EXPECT_FALSE(VisibleMenuWindow());
+  // The choice is what the settings file keeps.
+  EXPECT_EQ(Close(), 0);
+  std::ifstream in(std::filesystem::path(Path("lorewell.set")), std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  AppSettings s{};
+  ASSERT_EQ(ParseSettings(bytes.data(), bytes.size(), &s), SettingsParse::kOk);
+  EXPECT_EQ(s.stripButtonVisible[0], 0);
+  EXPECT_EQ(s.stripButtonVisible[11], 1);
 }
 
 }  // namespace

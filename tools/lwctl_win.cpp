@@ -1,16 +1,28 @@
 // lwctl: a small console helper for the run script, which cannot see Wine's
 // windows from the X side.
-//   lwctl wait-rect SECONDS  prints "x y width height" of the visible main window
+//   lwctl wait-rect SECONDS  prints "x y width height" of the visible main window;
+//                            on the way it answers the "!midiOutOpen" box that
+//                            start-up shows on a system without MIDI output
 //   lwctl close SECONDS      asks the main window to close and waits for it to go
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 static HWND FindMain() {
   HWND hwnd = FindWindowW(L"appW", nullptr);
   return hwnd && IsWindowVisible(hwnd) ? hwnd : nullptr;
+}
+
+// Wine has no MIDI output, so start-up waits on this box until it is answered.
+static void AnswerMidiBox() {
+  HWND box = FindWindowW(L"#32770", L" Lorewell 4.0.3");
+  if (!box) return;
+  wchar_t text[64] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 64);
+  if (std::wcscmp(text, L"!midiOutOpen") == 0) PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 int main(int argc, char** argv) {
@@ -28,6 +40,7 @@ int main(int argc, char** argv) {
         std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
         return 0;
       }
+      AnswerMidiBox();
       if (GetTickCount() - start > limit) break;
       Sleep(100);
     }

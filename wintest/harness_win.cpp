@@ -15,8 +15,16 @@ namespace {
 std::deque<int> g_answers;
 std::vector<BoxRecord> g_boxes;
 HHOOK g_cbtHook = nullptr;
+bool g_starting = false;         // inside AppTest::Start
+bool g_midiBoxSeen = false;      // during the current Start
+BoxRecord g_midiBox;
 
 int RecordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+  if (g_starting && !g_midiBoxSeen && text == L"!midiOutOpen") {
+    g_midiBoxSeen = true;
+    g_midiBox = BoxRecord{text, caption, type, owner != nullptr};
+    return IDOK;
+  }
   g_boxes.push_back(BoxRecord{text, caption, type, owner != nullptr});
   if (g_answers.empty()) {
     ADD_FAILURE() << "unexpected message box: " << Utf16ToUtf8(std::u16string(text.begin(), text.end()));
@@ -169,6 +177,7 @@ bool SaveScreenshot(HWND hwnd, const std::string& name) {
 void AppTest::SetUp() {
   g_answers.clear();
   g_boxes.clear();
+  g_midiBoxSeen = false;
   SetMessageBoxHook(RecordBox);
   g_cbtHook = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
 }
@@ -190,7 +199,10 @@ void AppTest::TearDown() {
 int AppTest::Start(StartOptions options) {
   if (options.settingsFolder.empty()) options.settingsFolder = dir_.path().wstring();
   options.showCommand = SW_SHOWNOACTIVATE;
+  g_starting = true;
+  g_midiBoxSeen = false;
   int code = StartApplication(GetModuleHandleW(nullptr), options);
+  g_starting = false;
   running_ = code == 0 && g_mainWindow != nullptr;
   if (running_) Pump(50);
   return code;
@@ -223,6 +235,8 @@ int AppTest::Close() {
 void AppTest::AnswerNextBox(int button) { g_answers.push_back(button); }
 
 const std::vector<BoxRecord>& AppTest::Boxes() const { return g_boxes; }
+
+const BoxRecord* AppTest::MidiBox() const { return g_midiBoxSeen ? &g_midiBox : nullptr; }
 
 std::wstring AppTest::Path(const std::string& utf8_name) const {
   return dir_.File(utf8_name).wstring();

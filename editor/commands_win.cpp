@@ -1,13 +1,12 @@
-// Routines of the store, editor, music, command-execution and online
-// subsystems. Each is registered under its own subsystem so the command table
-// reaches it; the ones marked "not yet" arrive with their subsystem's work
-// and do nothing until then.
+// The editor's routines behind the command table and its entry point for
+// files dropped on the main window. Formatting, find, printing and the
+// rest arrive with the editor's work and do nothing until then; the
+// clipboard commands already reach the focused edit control.
 #include <windows.h>
 
 #include <richedit.h>
 
 #include "app/commands_win.h"
-#include "app/shell_win.h"
 
 namespace lw {
 
@@ -27,22 +26,10 @@ void Clipboard(int id) {
   SendMessageW(focus, msg, 0, 0);
 }
 
-}  // namespace
-
 // Not yet: pictures and text files dropped on the window.
 void InsertDroppedFile(const wchar_t*) {}
-// Not yet: the WAV player and the MIDI notes.
-void PlayerTick() {}
-void NoteOff(int) {}
 
-void RegisterStoreRoutines() {
-  for (Routine r : {Routine::kRenameNode, Routine::kImport, Routine::kExport, Routine::kNewLibrary,
-                    Routine::kOpenLibrary, Routine::kConvertLibrary, Routine::kMoveNode,
-                    Routine::kTableReport, Routine::kCloseLibrary, Routine::kPasswordKey,
-                    Routine::kPasswordButton, Routine::kNodeClipboard, Routine::kDeleteNode,
-                    Routine::kNewNode, Routine::kToggleFavorite, Routine::kSortNodes})
-    SetRoutine(r, NotYet);
-}
+}  // namespace
 
 void RegisterEditorRoutines() {
   for (Routine r : {Routine::kFindNext, Routine::kInsertDate, Routine::kBullets, Routine::kIndent,
@@ -54,22 +41,7 @@ void RegisterEditorRoutines() {
                     Routine::kFontFace, Routine::kFontSize, Routine::kWebSearch, Routine::kScrambleText})
     SetRoutine(r, NotYet);
   SetRoutine(Routine::kClipboard, Clipboard);
-}
-
-void RegisterMusicRoutines() {
-  SetRoutine(Routine::kNotesPalette, NotYet);
-  SetRoutine(Routine::kAttachment, NotYet);
-}
-
-void RegisterExecRoutines() {
-  SetRoutine(Routine::kExecuteSelection, NotYet);
-  SetRoutine(Routine::kRunSql, NotYet);
-  SetRoutine(Routine::kVacuum, NotYet);
-}
-
-void RegisterOnlineRoutines() {
-  for (Routine r : {Routine::kHelp, Routine::kFeedback, Routine::kAbout, Routine::kUpdateCheck})
-    SetRoutine(r, NotYet);
+  SetDropRoutine(InsertDroppedFile);
 }
 
 }  // namespace lw

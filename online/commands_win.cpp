@@ -1,0 +1,18 @@
+// Help, feedback, About and the update check behind the command table. They
+// arrive with this subsystem's work and do nothing until then.
+#include <windows.h>
+
+#include "app/commands_win.h"
+
+namespace lw {
+
+namespace {
+void NotYet(int) {}
+}  // namespace
+
+void RegisterOnlineRoutines() {
+  for (Routine r : {Routine::kHelp, Routine::kFeedback, Routine::kAbout, Routine::kUpdateCheck})
+    SetRoutine(r, NotYet);
+}
+
+}  // namespace lw
