@@ -39,6 +39,17 @@ inline constexpr char kSqlCreateExportTarget[] =
     "CREATE TABLE tab (id INTEGER, p INTEGER, i INTEGER, t TEXT, r BLOB)";
 inline constexpr char kSqlVacuum[] = "vacuum";
 
+// Copies of many rows (import, export, conversion) run in one transaction:
+// with the journal off each statement would otherwise be a durable commit of
+// its own. While the open library is written in one, its journal is kept in
+// memory, so that a failing disk can be rolled back and no journal file is
+// ever written beside a library.
+inline constexpr char kSqlJournalInMemory[] = "PRAGMA journal_mode = memory";
+inline constexpr char kSqlJournalOff[] = "PRAGMA journal_mode = off";
+inline constexpr char kSqlBegin[] = "BEGIN";
+inline constexpr char kSqlCommit[] = "COMMIT";
+inline constexpr char kSqlRollback[] = "ROLLBACK";
+
 // Conversion of legacy kind digits (folder 0, book 1, file 2) to the current
 // ones (0, 2, 4), in `p` and then in `id`. Run in array order: files' digit 2
 // must become 4 before books' digit 1 becomes 2.
@@ -81,6 +92,16 @@ inline constexpr char kSqlSelectTree[] = "SELECT id,p,i,t FROM tab";
 // + "%"), so any text is searched for and none can break the statement; "%"
 // and "_" typed keep their wildcard meaning.
 inline constexpr char kSqlSearchTitlesBound[] = "SELECT id,t FROM tab WHERE t LIKE ?";
+// Import and export read the rows to copy the same way: the structure of
+// the whole table in one pass, grouped by parent and ordered by `i` in
+// memory (ties in table order), and then each page by its row, which is one
+// lookup instead of a scan of the whole table per folder and per book.
+inline constexpr char kSqlSelectRowsWithRowids[] = "SELECT rowid,id,p,i,t FROM tab";
+// binds (order, rowid) the order of a row just inserted by an import,
+// found by its row: "WHERE id = %i" would scan the whole table per folder.
+inline constexpr char kSqlSetOrderByRowid[] = "UPDATE tab SET i = ? WHERE rowid = ?";
+// binds (rowid)
+inline constexpr char kSqlSelectPageByRowid[] = "SELECT r FROM tab WHERE rowid = ?";
 inline constexpr char kSqlSelectDuplicateIds[] =
     "SELECT id FROM tab GROUP BY id HAVING COUNT(*) > 1";
 

@@ -1,0 +1,390 @@
+#include "cli/commands.h"
+
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "base/utf.h"
+#include "store/library_check.h"
+#include "store/node_store.h"
+#include "store/page_text.h"
+#include "store/statements.h"
+#include "store/transfer.h"
+#include "store/tree_model.h"
+
+namespace fs = std::filesystem;
+
+namespace lw::cli {
+
+namespace {
+
+// The reason a command failed; it ends the command with kExitFailed.
+struct Failure {
+  std::string reason;
+};
+
+// The store's reports, kept so that a failure can say what SQLite said.
+struct Reports {
+  std::vector<std::string> messages;
+  ErrorSink sink() {
+    return [this](const std::u16string& m) { messages.push_back(Utf16ToUtf8(m)); };
+  }
+  std::string last() const { return messages.empty() ? std::string() : messages.back(); }
+  // `what`, and SQLite's own words when it reported any.
+  std::string Reason(const std::string& what) const {
+    return messages.empty() ? what : what + ": " + last();
+  }
+};
+
+std::string Quote(const std::u16string& path) { return "'" + Utf16ToUtf8(path) + "'"; }
+
+bool ExistsPath(const std::u16string& path) {
+  std::error_code ec;
+  return fs::exists(fs::path(path), ec);
+}
+
+std::optional<int> ParseId(const std::u16string& text) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  long long v = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    v = v * 10 + (c - u'0');
+  }
+  if (v > 0x7FFFFFFF) return std::nullopt;
+  return static_cast<int>(v);
+}
+
+// A password from `variable`, or asked for; nothing when neither gives one.
+std::optional<std::u16string> Password(const Io& io, const char* variable,
+                                       std::string_view prompt) {
+  if (io.env) {
+    if (std::optional<std::u16string> v = io.env(variable)) return v;
+  }
+  if (io.ask_secret) return io.ask_secret(prompt);
+  return std::nullopt;
+}
+
+// A library opened for one command, with its tree read.
+class OpenedLibrary {
+ public:
+  OpenedLibrary(const Io& io, const std::u16string& path) : store_(reports_.sink()) {
+    if (!ExistsPath(path)) throw Failure{"no such file " + Quote(path)};
+    if (LooksEnciphered(path)) {
+      std::optional<std::u16string> pw =
+          Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
+      if (!pw) {
+        throw Failure{Quote(path) + " is enciphered: set " + std::string(kPasswordVariable) +
+                      " or run in a terminal"};
+      }
+      store_.set_password(*pw);
+    }
+    const OpenResult r = store_.OpenLibraryNow(path, model_);
+    switch (r.outcome) {
+      case OpenOutcome::kOpened: report_ = r.report; return;
+      case OpenOutcome::kAlreadyOpen: throw Failure{Quote(path) + " is held open by another program"};
+      case OpenOutcome::kMissing: throw Failure{"no such file " + Quote(path)};
+      case OpenOutcome::kPathTooLong: throw Failure{"the path is too long: " + Quote(path)};
+      case OpenOutcome::kNeedsPassword:
+        throw Failure{"the password does not open " + Quote(path)};
+      default: throw Failure{reports_.Reason("cannot open " + Quote(path))};
+    }
+  }
+  ~OpenedLibrary() { store_.Close(model_, false); }
+
+  NodeStore& store() { return store_; }
+  TreeModel& model() { return model_; }
+  Reports& reports() { return reports_; }
+  const LoadReport& load_report() const { return report_; }
+
+  ModelItem* Node(int id) {
+    ModelItem* item = model_.ItemOf(id);
+    if (!item) throw Failure{"no node " + std::to_string(id) + " in the tree"};
+    return item;
+  }
+  // The stored page of `id`, as the editor would show it.
+  std::string Page(int id) {
+    Statement st = store_.db().Prepare(FormatSql16(kSqlSelectPage, {id}));
+    if (!st.Step()) throw Failure{reports_.Reason("cannot read the page of " + std::to_string(id))};
+    return st.ColumnPage(0);
+  }
+
+ private:
+  Reports reports_;
+  NodeStore store_;
+  TreeModel model_;
+  LoadReport report_;
+};
+
+const char* KindName(int id) {
+  if (IsFolder(id)) return "folder";
+  if (IsBook(id)) return "book";
+  return "file";
+}
+
+// --- Commands ------------------------------------------------------------------------
+
+int Info(const Io& io, const std::u16string& path) {
+  OpenedLibrary lib(io, path);
+  int folders = 0, books = 0, files = 0, favourites = 0;
+  for (const IndexEntry& e : lib.model().index()) {
+    folders += IsFolder(e.id);
+    books += IsBook(e.id);
+    files += IsFile(e.id);
+    favourites += IsFavourite(e.id);
+  }
+  const int rows = lib.store().db().CountNodes();
+  std::string text = "library:        " + Utf16ToUtf8(path) + "\n";
+  text += "format version: " + std::to_string(lib.store().format_version()) + "\n";
+  text += std::string("enciphered:     ") + (lib.store().encrypted() ? "yes" : "no") + "\n";
+  text += "nodes:          " + std::to_string(rows) + " rows; " + std::to_string(folders) +
+          " folders, " + std::to_string(books) + " books, " + std::to_string(files) + " files, " +
+          std::to_string(favourites) + " favourites, " +
+          std::to_string(rows - static_cast<int>(lib.model().index().size())) + " hidden\n";
+  io.out(text);
+  return kExitOk;
+}
+
+void DescribeTree(const ModelItem& parent, int depth, std::string* text) {
+  for (const ModelItem& c : parent.children()) {
+    text->append(static_cast<std::size_t>(depth) * 2, ' ');
+    *text += Utf16ToUtf8(c.text()) + "  [" + KindName(c.id()) + " " + std::to_string(c.id()) +
+             (IsFavourite(c.id()) ? ", favourite" : "") + "]\n";
+    DescribeTree(c, depth + 1, text);
+  }
+}
+
+int Tree(const Io& io, const std::u16string& path) {
+  OpenedLibrary lib(io, path);
+  std::string text = Utf16ToUtf8(lib.model().library_root()->text()) + "\n";
+  DescribeTree(*lib.model().library_root(), 1, &text);
+  io.out(text);
+  return kExitOk;
+}
+
+int Import(const Io& io, const std::u16string& path, const std::u16string& source) {
+  OpenedLibrary lib(io, path);
+  TransferOptions options;
+  options.keep_partial = false;  // a failed command changes nothing
+  const ImportResult r = ImportLibrary(lib.store().ClaimWork(), lib.store(), lib.model(), source,
+                                       options);
+  switch (r.outcome) {
+    case TransferOutcome::kDone:
+      io.out("imported " + std::to_string(r.rows_added - 1) + " nodes from " + Quote(source) +
+             " after a \"--separator--\" folder\n");
+      return kExitOk;
+    case TransferOutcome::kSameFile: throw Failure{"You can not import the same db file !"};
+    case TransferOutcome::kEnciphered:
+      throw Failure{"You can't import an encrypted db file, decrypt it and try again."};
+    case TransferOutcome::kNoNodes:
+      throw Failure{lib.reports().Reason(
+          "This db file does not contain nodes or it contain it was damaged !")};
+    case TransferOutcome::kNodeLimit:
+      throw Failure{"The maximum number of nodes was achieved ! (nothing was imported)"};
+    case TransferOutcome::kMissing: throw Failure{"no such file " + Quote(source)};
+    default: throw Failure{lib.reports().Reason("import failed, nothing was imported")};
+  }
+}
+
+int Export(const Io& io, const std::u16string& path, int id, const std::u16string& target) {
+  OpenedLibrary lib(io, path);
+  ModelItem* node = lib.Node(id);
+  std::error_code ec;
+  if (ExistsPath(target) && (fs::equivalent(fs::path(target), fs::path(path), ec) ||
+                             target == path)) {
+    throw Failure{"You can not export in the same db file !"};
+  }
+  // Written beside the target and put in its place once complete, so a
+  // failure leaves a file that was there as it was.
+  const std::u16string part = target + u".part";
+  const ExportResult r = ExportBranch(lib.store().ClaimWork(), lib.store(), node, part,
+                                      lib.Page(id));
+  switch (r.outcome) {
+    case TransferOutcome::kDone: break;
+    case TransferOutcome::kNotBranch:
+      throw Failure{std::string("node ") + std::to_string(id) + " is a " + KindName(id) +
+                    " without children: write its page with the page command"};
+    default: throw Failure{lib.reports().Reason("cannot export to " + Quote(target))};
+  }
+  std::u16string error;
+  if (!io.replace(part, target, &error)) {
+    fs::remove(fs::path(part), ec);
+    throw Failure{"cannot write " + Quote(target) + ": " + Utf16ToUtf8(error)};
+  }
+  io.out("exported " + std::to_string(r.rows_written) + " nodes to " + Quote(target) + "\n");
+  if (r.enciphered) io.out("Attention ! Idb exported file is encrypted !\n");
+  return kExitOk;
+}
+
+int Convert(const Io& io, const std::u16string& path) {
+  if (ConvertedPath(path) == path) {
+    // Converting a current library would turn its books into files.
+    throw Failure{Quote(path) + " is not an \".idb\" file"};
+  }
+  Reports reports;
+  NodeStore busy(nullptr);  // only for its busy flag
+  const ConvertResult r = ConvertLegacyLibrary(busy.ClaimWork(), path, reports.sink());
+  switch (r.outcome) {
+    case TransferOutcome::kDone:
+      io.out("converted to " + Quote(r.new_path) + "\n");
+      return kExitOk;
+    case TransferOutcome::kMissing: throw Failure{"no such file " + Quote(path)};
+    case TransferOutcome::kAlreadyOpen:
+      throw Failure{"The file " + Quote(path) + " is already open !"};
+    case TransferOutcome::kTargetExists:
+      throw Failure{Quote(ConvertedPath(path)) + " exists already; nothing was converted"};
+    default: throw Failure{reports.Reason("conversion failed, the file is unchanged")};
+  }
+}
+
+int Page(const Io& io, const std::u16string& path, int id, const std::u16string& file) {
+  OpenedLibrary lib(io, path);
+  lib.Node(id);
+  const std::string rtf = lib.Page(id);
+  std::string error;
+  if (!WritePageFile(file, rtf, &error)) throw Failure{error + ": " + Quote(file)};
+  return kExitOk;
+}
+
+bool ValidPassword(const std::u16string& pw) { return pw.empty() || (pw.size() >= 4 && pw.size() <= 19); }
+
+int Rekey(const Io& io, const std::u16string& path) {
+  if (!ExistsPath(path)) throw Failure{"no such file " + Quote(path)};
+  if (!CanReadUnshared(path)) throw Failure{Quote(path) + " is held open by another program"};
+  std::u16string old_password;
+  if (LooksEnciphered(path)) {
+    std::optional<std::u16string> pw =
+        Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
+    if (!pw) throw Failure{Quote(path) + " is enciphered: set " + std::string(kPasswordVariable)};
+    old_password = *pw;
+  }
+  std::optional<std::u16string> fresh;
+  if (io.env) fresh = io.env(kNewPasswordVariable);
+  if (!fresh && io.ask_secret) {
+    fresh = io.ask_secret("New password (empty: none): ");
+    if (fresh && io.ask_secret("New password again: ") != fresh) {
+      throw Failure{"the two new passwords differ; nothing was changed"};
+    }
+  }
+  if (!fresh) throw Failure{"no new password: set " + std::string(kNewPasswordVariable)};
+  if (!ValidPassword(*fresh)) {
+    throw Failure{"a password has 0 or 4 to 19 characters; nothing was changed"};
+  }
+  Reports reports;
+  if (!RekeyLibraryFile(path, old_password, *fresh, reports.sink())) {
+    throw Failure{reports.Reason("re-keying failed, the file is unchanged")};
+  }
+  io.out(fresh->empty() ? "the library is plain now\n" : "the library is enciphered now\n");
+  return kExitOk;
+}
+
+int Check(const Io& io, const std::u16string& path) {
+  OpenedLibrary lib(io, path);
+  const CheckReport r = CheckLibrary(lib.store().db(), lib.model());
+  if (!r.read) throw Failure{lib.reports().Reason("cannot read the rows")};
+  std::string text = std::to_string(r.rows) + " rows, " + std::to_string(r.shown) +
+                     " shown in the tree\n";
+  text += std::to_string(r.duplicate_ids.size()) + " duplicates.\n";
+  for (int id : r.duplicate_ids) text += "  duplicate id " + std::to_string(id) + "\n";
+  text += std::to_string(r.hidden()) + " hidden.\n";
+  for (int id : r.off_scheme_ids) text += "  id outside the scheme " + std::to_string(id) + "\n";
+  for (const CheckReport::Orphan& o : r.broken_parents) {
+    text += "  id " + std::to_string(o.id) + " has no parent " + std::to_string(o.parent) + "\n";
+  }
+  io.out(text);
+  return r.clean() ? kExitOk : kExitProblems;
+}
+
+int Vacuum(const Io& io, const std::u16string& path) {
+  OpenedLibrary lib(io, path);
+  if (!lib.store().db().Exec(kSqlVacuum)) throw Failure{lib.reports().Reason("vacuum failed")};
+  return kExitOk;
+}
+
+struct CommandSpec {
+  int arguments;  // after the command's name
+};
+
+const std::map<std::string, CommandSpec>& Commands() {
+  static const std::map<std::string, CommandSpec> commands = {
+      {"info", {1}},   {"tree", {1}},  {"import", {2}}, {"export", {3}}, {"convert", {1}},
+      {"page", {3}},   {"rekey", {1}}, {"check", {1}},  {"vacuum", {1}}};
+  return commands;
+}
+
+int Dispatch(const std::string& name, const std::vector<std::u16string>& a, const Io& io) {
+  auto id = [&](const std::u16string& text) {
+    std::optional<int> v = ParseId(text);
+    if (!v) throw Failure{"not a node id: '" + Utf16ToUtf8(text) + "'"};
+    return *v;
+  };
+  if (name == "info") return Info(io, a[0]);
+  if (name == "tree") return Tree(io, a[0]);
+  if (name == "import") return Import(io, a[0], a[1]);
+  if (name == "export") return Export(io, a[0], id(a[1]), a[2]);
+  if (name == "convert") return Convert(io, a[0]);
+  if (name == "page") return Page(io, a[0], id(a[1]), a[2]);
+  if (name == "rekey") return Rekey(io, a[0]);
+  if (name == "check") return Check(io, a[0]);
+  return Vacuum(io, a[0]);
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "usage: lorewell-cli COMMAND ARGUMENTS\n"
+         "\n"
+         "  info    LIBRARY             node counts, format version, enciphered or not\n"
+         "  tree    LIBRARY             the tree as indented text, with each node's id\n"
+         "  import  LIBRARY SOURCE      copy every node of the library SOURCE to the end\n"
+         "                              of LIBRARY, after a \"--separator--\" folder\n"
+         "  export  LIBRARY ID TARGET   write folder or book ID with everything under it\n"
+         "                              to the new library TARGET (replaced if it exists)\n"
+         "  convert FILE.idb            convert a library of the previous format in place;\n"
+         "                              it is renamed to FILE.db\n"
+         "  page    LIBRARY ID FILE     write the page of node ID: as RTF when FILE ends in\n"
+         "                              .rtf, otherwise as UTF-16 text\n"
+         "  rekey   LIBRARY             set, change or clear the password\n"
+         "  check   LIBRARY             duplicate ids, rows the tree cannot show, broken\n"
+         "                              parents\n"
+         "  vacuum  LIBRARY             compact the file\n"
+         "\n"
+         "Passwords are never given on the command line. An enciphered library's\n"
+         "password is read from LOREWELL_PASSWORD, or asked for on the terminal. rekey\n"
+         "reads the new password from LOREWELL_NEW_PASSWORD (empty: no password) or\n"
+         "asks for it. A password has 0 or 4 to 19 characters.\n"
+         "\n"
+         "Exit status: 0 done; 1 failed (the reason is on one line, the library is\n"
+         "unchanged); 2 wrong usage; 3 check found problems.\n";
+}
+
+int RunCli(const std::vector<std::u16string>& args, const Io& io) {
+  if (args.empty()) {
+    io.err(UsageText());
+    return kExitUsage;
+  }
+  const std::string name = Utf16ToUtf8(args[0]);
+  if (name == "help" || name == "--help" || name == "-h") {
+    io.out(UsageText());
+    return kExitOk;
+  }
+  const auto spec = Commands().find(name);
+  if (spec == Commands().end() ||
+      static_cast<int>(args.size()) - 1 != spec->second.arguments) {
+    io.err(spec == Commands().end() ? "lorewell-cli: unknown command '" + name + "'\n"
+                                    : "lorewell-cli: " + name + ": wrong number of arguments\n");
+    io.err(UsageText());
+    return kExitUsage;
+  }
+  try {
+    return Dispatch(name, std::vector<std::u16string>(args.begin() + 1, args.end()), io);
+  } catch (const Failure& f) {
+    std::string line = f.reason;
+    for (char& c : line) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    io.err("lorewell-cli: " + name + ": " + line + "\n");
+    return kExitFailed;
+  }
+}
+
+}  // namespace lw::cli

@@ -1,0 +1,27 @@
+// A page as a file of its own: the stored RTF as it is, or its text as
+// UTF-16 little-endian with the FF FE signature. The text is read from the
+// RTF here, without a rich-edit control, for the command-line tool.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lw {
+
+// The plain text of an RTF document: groups that are not text (font and
+// colour tables, pictures, \* destinations and the like) are left out;
+// \par and \row end a line with "\r\n", \tab and \cell give a tab; \'hh is
+// read in the document's code page (1250 or 1252, the default), \uN as the
+// character N with its \ucN fallback characters skipped.
+std::u16string RtfToText(std::string_view rtf);
+
+// The bytes of a page file for `path`: the RTF itself when the name ends in
+// ".rtf" or ".RTF", otherwise FF FE and the text in UTF-16 little-endian.
+std::string PageFileBytes(const std::u16string& path, std::string_view rtf);
+
+// Writes PageFileBytes to a new file at `path`, replacing one there. False
+// with the reason in `error` when the file cannot be written; a file cut
+// short is removed.
+bool WritePageFile(const std::u16string& path, std::string_view rtf, std::string* error);
+
+}  // namespace lw

@@ -1,0 +1,402 @@
+#include "store/transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "store/cipher_test_library.h"
+#include "store/cipher_vfs.h"
+#include "store/library_fixture.h"
+#include "store/page_text.h"
+
+namespace lw {
+namespace {
+
+using testing::ReadBytes;
+using testing::ReadRows;
+using testing::Row;
+using testing::RowsById;
+using testing::WriteLibrary;
+
+// Fails the `nth` operation `op` on files whose name holds `name`: a disk
+// that fills up then. (Pages already in the file can still be written back,
+// as on a full disk, so the later ones succeed.)
+class DiskFull {
+ public:
+  DiskFull(CipherIo op, std::string name, int nth) {
+    SetCipherFaultHook([this, op, name, nth](CipherIo o, const char* path) {
+      if (o != op || !path || !std::strstr(path, name.c_str())) return false;
+      return ++seen_ == nth && (fired_ = true);
+    });
+  }
+  ~DiskFull() { SetCipherFaultHook(nullptr); }
+  bool fired() const { return fired_; }
+
+ private:
+  int seen_ = 0;
+  bool fired_ = false;
+};
+
+std::optional<std::string> Page(const std::string& bytes) { return bytes; }
+
+// Folders in "ORDER BY i" order, ties in table order, as the tree reads them.
+std::vector<Row> Folders(const std::vector<Row>& rows) {
+  std::vector<Row> f;
+  std::copy_if(rows.begin(), rows.end(), std::back_inserter(f), [](const Row& r) { return r.p == 0; });
+  std::stable_sort(f.begin(), f.end(), [](const Row& a, const Row& b) { return a.i < b.i; });
+  return f;
+}
+
+class TransferTest : public testing::LibraryTest {
+ protected:
+  std::u16string Source(const std::vector<Row>& rows, const std::string& name = "sursă.db") {
+    const std::u16string path = dir_.File16(name);
+    WriteLibrary(path, rows);
+    return path;
+  }
+  ImportResult Import(const std::u16string& source, TransferOptions options = {}) {
+    options.seed = 7;
+    return ImportLibrary(store_.ClaimWork(), store_, model_, source, options);
+  }
+  ExportResult Export(int id, const std::u16string& target,
+                      const std::optional<std::string>& own_page = std::nullopt) {
+    return ExportBranch(store_.ClaimWork(), store_, model_.ItemOf(id), target, own_page);
+  }
+  const std::vector<Row> existing_ = {{100, 0, 0, "A", std::nullopt},
+                                      {200, 0, 1, "B", std::nullopt},
+                                      {302, 200, 0, "B1", Page("x")}};
+};
+
+// --- Import ------------------------------------------------------------------------
+
+TEST_F(TransferTest, ImportOfTwoFoldersAddsThreeAtTheEndWithNewIdsAndOrders) {
+  Open(existing_);
+  // Table order differs from "ORDER BY i"; a favourite book, a page without
+  // its terminating zero and a NULL page must come across unchanged.
+  const std::u16string source = Source({{500, 0, 1, "F2", std::nullopt},
+                                        {300, 0, 0, "F1", Page(std::string("fp\0", 3))},
+                                        {412, 300, 0, "Fav`", Page("bk")},
+                                        {604, 412, 1, "f2", Page(std::string("raw\0tail", 8))},
+                                        {704, 412, 0, "f1", std::nullopt},
+                                        {804, 999, 0, "orphan", std::nullopt}});
+  std::vector<int> progress;
+  TransferOptions options;
+  options.progress = [&](int p) { progress.push_back(p); };
+  const ImportResult r = Import(source, options);
+
+  ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
+  EXPECT_EQ(r.rows_added, 6);
+  EXPECT_EQ(progress, (std::vector<int>{0, 50, 100}));
+  EXPECT_FALSE(store_.busy());
+  EXPECT_EQ(testing::Describe(model_.library_root()), "A,B{B1},--separator--,F1{Fav`{f1,f2}},F2");
+
+  const std::vector<Row> rows = ReadRows(path_);
+  const std::vector<Row> folders = Folders(rows);
+  ASSERT_EQ(folders.size(), 5u);
+  std::vector<std::string> titles;
+  for (size_t k = 0; k < folders.size(); ++k) {
+    titles.push_back(folders[k].title);
+    EXPECT_EQ(folders[k].i, static_cast<int>(k));
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{"A", "B", "--separator--", "F1", "F2"}));
+  EXPECT_EQ(folders[3].page, Page(std::string("fp\0", 3)));
+
+  std::set<int> numbers;
+  for (const Row& row : rows) {
+    EXPECT_TRUE(IsValidNodeId(row.id) && !IsFavourite(row.id)) << row;
+    EXPECT_TRUE(numbers.insert(NodeNumber(row.id)).second) << row;
+  }
+  auto find = [&](const std::string& title) {
+    return *std::find_if(rows.begin(), rows.end(), [&](const Row& x) { return x.title == title; });
+  };
+  const Row book = find("Fav`");
+  EXPECT_TRUE(IsBook(book.id));
+  EXPECT_EQ(book.p, folders[3].id);
+  EXPECT_EQ(find("f1").p, book.id);
+  EXPECT_EQ(find("f1").i, 0);
+  EXPECT_EQ(find("f1").page, std::nullopt);
+  EXPECT_EQ(find("f2").i, 1);
+  EXPECT_EQ(find("f2").page, Page(std::string("raw\0tail", 8)));
+  EXPECT_EQ(model_.index().size(), 9u);
+}
+
+TEST_F(TransferTest, ImportFromALibraryWithoutFoldersAddsNothing) {
+  Open(existing_);
+  for (const std::u16string& source :
+       {Source({}, "goală.db"), Source({{204, 7, 0, "orphan", std::nullopt}}, "orfan.db")}) {
+    EXPECT_EQ(Import(source).outcome, TransferOutcome::kNoNodes);
+  }
+  EXPECT_EQ(TransferMessage(TransferOutcome::kNoNodes, true), 30);
+  EXPECT_EQ(ReadRows(path_).size(), existing_.size());
+  EXPECT_EQ(testing::Describe(model_.library_root()), "A,B{B1}");
+}
+
+TEST_F(TransferTest, ImportRefusesTheOpenLibraryAnEncipheredFileAndABusyStore) {
+  Open(existing_);
+  const std::u16string other_spelling = dir_.File16(".") + u"/lib1.db";
+  EXPECT_EQ(Import(path_).outcome, TransferOutcome::kSameFile);
+  EXPECT_EQ(Import(other_spelling).outcome, TransferOutcome::kSameFile);
+  EXPECT_EQ(TransferMessage(TransferOutcome::kSameFile, true), 31);
+
+  const std::u16string secret = dir_.File16("secret.db");
+  testing::MakeLibrary(secret, u"parola1", 3);
+  EXPECT_EQ(Import(secret).outcome, TransferOutcome::kEnciphered);
+  EXPECT_EQ(TransferMessage(TransferOutcome::kEnciphered, true), 19);
+
+  WorkClaim held = store_.ClaimWork();
+  EXPECT_EQ(ImportLibrary(store_.ClaimWork(), store_, model_, Source({{300, 0, 0, "F", {}}}))
+                .outcome,
+            TransferOutcome::kBusy);
+  held.Release();
+  EXPECT_EQ(ReadRows(path_).size(), existing_.size());
+}
+
+TEST_F(TransferTest, ImportOfRowsOffTheSchemeGivesThemIdsOfTheirLevel) {
+  Open(existing_);
+  // A "folder" with a file's id, a book with an id outside the scheme, and
+  // a file row whose id repeats its book's: each level is taken as it is.
+  const ImportResult r = Import(Source({{304, 0, 0, "not a folder", std::nullopt},
+                                        {77, 304, 0, "odd", std::nullopt},
+                                        {77, 77, 0, "self", std::nullopt}}));
+  ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
+  EXPECT_EQ(testing::Describe(model_.library_root()),
+            "A,B{B1},--separator--,not a folder{odd{self}}");
+  for (const Row& row : ReadRows(path_)) EXPECT_TRUE(IsValidNodeId(row.id)) << row;
+}
+
+TEST_F(TransferTest, ImportStopsAtTheNodeLimitAndKeepsWhatWasCopied) {
+  // 32,766 numbers taken: the separator and one folder still fit.
+  std::vector<Row> full = {{100, 0, 0, "F", std::nullopt}, {202, 100, 0, "B", std::nullopt}};
+  for (int n = 3; n <= kMaxNodeNumber - 2; ++n) full.push_back({n * 100 + 4, 202, n, "f", {}});
+  const std::u16string source = Source({{300, 0, 0, "X", {}}, {400, 0, 1, "Y", {}}});
+  Open(full);
+
+  TransferOptions all_or_nothing;
+  all_or_nothing.keep_partial = false;
+  EXPECT_EQ(Import(source, all_or_nothing).outcome, TransferOutcome::kNodeLimit);
+  EXPECT_EQ(testing::Describe(model_.library_root()).substr(0, 4), "F{B{");
+  EXPECT_EQ(Folders(ReadRows(path_)).size(), 1u);
+
+  const ImportResult r = Import(source);
+  EXPECT_EQ(r.outcome, TransferOutcome::kNodeLimit);
+  EXPECT_EQ(TransferMessage(r.outcome, true), 24);
+  EXPECT_EQ(r.rows_added, 2);
+  const std::vector<Row> folders = Folders(ReadRows(path_));
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(folders[1].title, "--separator--");
+  EXPECT_EQ(folders[2].title, "X");
+  EXPECT_EQ(folders[2].i, 2);
+}
+
+// The open library is enciphered here so that its file goes through the
+// cipher layer, where the disk can be made to fail.
+class TransferFaultTest : public TransferTest {
+ protected:
+  void SetUp() override {
+    path_ = dir_.File16("cifrat.db");
+    testing::MakeLibrary(path_, u"parola1", 40);
+    store_.set_password(u"parola1");
+    ASSERT_EQ(store_.OpenLibraryNow(path_, model_).outcome, OpenOutcome::kOpened) << log_.text();
+    before_ = testing::DumpWith(path_, u"parola1");
+    tree_ = testing::Describe(model_.library_root());
+    std::vector<Row> rows;
+    for (int f = 1; f <= 60; ++f) {
+      // Pages on overflow pages, which only the copy reads.
+      rows.push_back({f * 100, 0, f, "folder", Page(std::string(9000, 'a' + f % 26))});
+      rows.push_back({f * 100 + 90002, f * 100, 0, "book", Page(std::string(9000, 'b'))});
+    }
+    source_ = Source(rows);
+  }
+
+  std::string before_;
+  std::string tree_;
+  std::u16string source_;
+};
+
+TEST_F(TransferFaultTest, ADiskThatFillsUpHalfWayLeavesTheOpenLibraryAsItWas) {
+  for (CipherIo op : {CipherIo::kWrite, CipherIo::kSync}) {
+    for (int nth : {1, 5, 20}) {
+      ImportResult r;
+      {
+        DiskFull full(op, "cifrat.db", nth);
+        r = Import(source_);
+        if (!full.fired()) continue;
+      }
+      EXPECT_EQ(r.outcome, TransferOutcome::kFailed);
+      EXPECT_EQ(r.rows_added, 0);
+      EXPECT_EQ(testing::DumpWith(path_, u"parola1"), before_) << "fault at " << nth;
+      EXPECT_EQ(testing::Describe(model_.library_root()), tree_);
+      EXPECT_FALSE(log_.empty());
+      log_.clear();
+    }
+  }
+}
+
+// --- Export ------------------------------------------------------------------------
+
+TEST_F(TransferTest, AnExportedBookHasItsFolderAndItsFilesWithTheirIdsAndOrders) {
+  Open({{100, 0, 0, "F", Page("folder page")},
+        {202, 100, 0, "B", std::nullopt},
+        {302, 100, 1, "C", Page("stored")},
+        {604, 302, 5, "last", Page("p604")},
+        {404, 302, 0, "first", Page(std::string("p\0x", 3))},
+        {514, 302, 1, "fav", std::nullopt}});
+  const std::u16string target = dir_.File16("carte.db");
+  testing::WriteBytes(dir_.File("carte.db"), "an older file");
+  std::vector<int> progress;
+  TransferOptions options;
+  options.progress = [&](int p) { progress.push_back(p); };
+  const ExportResult r = ExportBranch(store_.ClaimWork(), store_, model_.ItemOf(302), target,
+                                      std::string("edited"), options);
+  ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
+  EXPECT_EQ(r.rows_written, 5);
+  EXPECT_FALSE(r.enciphered);
+  EXPECT_EQ(progress, (std::vector<int>{0, 33, 66, 100}));
+  EXPECT_EQ(ReadRows(target), (std::vector<Row>{{100, 0, 0, "F", std::nullopt},
+                                                {302, 100, 0, "C", Page(std::string("edited\0", 7))},
+                                                {404, 302, 0, "first", Page(std::string("p\0x", 3))},
+                                                {514, 302, 1, "fav", std::nullopt},
+                                                {604, 302, 5, "last", Page("p604")}}));
+}
+
+TEST_F(TransferTest, AnExportedFolderKeepsEveryLevel) {
+  Open({{100, 0, 3, "F", Page("fp")},
+        {202, 100, 2, "B", Page("bp")},
+        {304, 202, 0, "x", Page("xp")},
+        {412, 100, 0, "Fav", std::nullopt},
+        {900, 0, 0, "other", std::nullopt}});
+  const std::u16string target = dir_.File16("dosar.db");
+  ASSERT_EQ(Export(100, target).outcome, TransferOutcome::kDone) << log_.text();
+  const auto rows = RowsById(target);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows.at(100), (Row{100, 0, 0, "F", std::nullopt}));
+  EXPECT_EQ(rows.at(412), (Row{412, 100, 0, "Fav", std::nullopt}));
+  EXPECT_EQ(rows.at(202), (Row{202, 100, 2, "B", Page("bp")}));
+  EXPECT_EQ(rows.at(304), (Row{304, 202, 0, "x", Page("xp")}));
+  Db db(log_.sink());
+  ASSERT_TRUE(db.Open(target));
+  EXPECT_EQ(db.FormatVersion(), 1);
+}
+
+TEST_F(TransferTest, AnEncipheredLibraryExportsUnderTheSamePassword) {
+  path_ = dir_.File16("cifrat.db");
+  testing::MakeLibrary(path_, u"parola1", 6);  // one folder 100's books
+  {
+    Db db(log_.sink());
+    ASSERT_TRUE(OpenWithPassword(db, path_, u"parola1"));
+    ASSERT_TRUE(db.Exec("PRAGMA journal_mode = off; INSERT INTO tab VALUES (100, 0, 0, 'F', null)"));
+  }
+  store_.set_password(u"parola1");
+  ASSERT_EQ(store_.OpenLibraryNow(path_, model_).outcome, OpenOutcome::kOpened) << log_.text();
+  const std::u16string target = dir_.File16("export.db");
+  const ExportResult r = Export(100, target);
+  ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
+  EXPECT_TRUE(r.enciphered);
+  EXPECT_TRUE(LooksEnciphered(target));
+  EXPECT_FALSE(testing::ReadableWith(target, u""));
+  EXPECT_EQ(testing::DumpWith(target, u"parola1"), testing::DumpWith(path_, u"parola1"));
+}
+
+TEST_F(TransferTest, ExportRefusalsAndFailuresLeaveNoFileAndTheLibraryAsItWas) {
+  Open({{100, 0, 0, "F", std::nullopt},
+        {202, 100, 0, "B", std::nullopt},
+        {302, 100, 1, "C", std::nullopt},
+        {404, 302, 0, "x", Page(std::string(9000, 'z'))},
+        {504, 302, 1, "y", Page(std::string(9000, 'y'))}});
+  const std::vector<Row> before = ReadRows(path_);
+  EXPECT_EQ(Export(100, path_).outcome, TransferOutcome::kSameFile);
+  EXPECT_EQ(TransferMessage(TransferOutcome::kSameFile, false), 32);
+  EXPECT_EQ(Export(202, dir_.File16("a.db")).outcome, TransferOutcome::kNotBranch);  // no files
+  EXPECT_EQ(Export(404, dir_.File16("a.db")).outcome, TransferOutcome::kNotBranch);  // a file
+  EXPECT_EQ(Export(100, dir_.File16("nu există/a.db")).outcome, TransferOutcome::kFailed);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("a.db")));
+
+  for (CipherIo op : {CipherIo::kWrite, CipherIo::kSync}) {
+    DiskFull full(op, "plin.db", 2);
+    EXPECT_EQ(Export(302, dir_.File16("plin.db")).outcome, TransferOutcome::kFailed);
+    EXPECT_TRUE(full.fired());
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("plin.db")));
+  }
+  EXPECT_EQ(ReadRows(path_), before);
+  EXPECT_FALSE(store_.busy());
+}
+
+// --- Conversion --------------------------------------------------------------------
+
+TEST_F(TransferTest, ConversionTurnsLegacyDigitsIntoCurrentOnesAndRenamesTheFile) {
+  const std::u16string legacy = dir_.File16("vechi.idb");
+  WriteLibrary(legacy, {{100, 0, 0, "F", Page("fp")},
+                        {201, 100, 0, "B", std::nullopt},
+                        {302, 201, 0, "f", std::nullopt},
+                        {1201, 100, 1, "B2", std::nullopt},
+                        {1302, 1201, 0, "f2", std::nullopt}},
+               0);
+  NodeStore flag(nullptr);
+  const ConvertResult r = ConvertLegacyLibrary(flag.ClaimWork(), legacy, log_.sink());
+  ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
+  EXPECT_EQ(r.new_path, dir_.File16("vechi.db"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("vechi.idb")));
+  EXPECT_EQ(ReadRows(r.new_path), (std::vector<Row>{{100, 0, 0, "F", Page("fp")},
+                                                    {202, 100, 0, "B", std::nullopt},
+                                                    {304, 202, 0, "f", std::nullopt},
+                                                    {1202, 100, 1, "B2", std::nullopt},
+                                                    {1304, 1202, 0, "f2", std::nullopt}}));
+  Db db(log_.sink());
+  ASSERT_TRUE(db.Open(r.new_path));
+  EXPECT_EQ(db.FormatVersion(), 1);
+}
+
+TEST_F(TransferTest, ConversionIsAllOrNothing) {
+  const std::u16string legacy = dir_.File16("vechi.idb");
+  std::vector<Row> rows;
+  for (int n = 1; n <= 300; ++n) rows.push_back({n * 100 + 2, 1, n, "f", Page(std::string(900, 'q'))});
+  WriteLibrary(legacy, rows, 0);
+  const std::string original = ReadBytes(dir_.File("vechi.idb"));
+  NodeStore flag(nullptr);
+  for (int nth : {1, 3, 40}) {
+    DiskFull full(CipherIo::kWrite, "vechi.idb", nth);
+    EXPECT_EQ(ConvertLegacyLibrary(flag.ClaimWork(), legacy, log_.sink()).outcome,
+              TransferOutcome::kFailed);
+    EXPECT_TRUE(full.fired());
+    EXPECT_TRUE(ReadBytes(dir_.File("vechi.idb")) == original) << "fault at " << nth;
+  }
+  EXPECT_EQ(ConvertLegacyLibrary(flag.ClaimWork(), legacy, log_.sink(),
+                                 [](const std::u16string&) { return false; })
+                .outcome,
+            TransferOutcome::kAlreadyOpen);
+  WriteLibrary(dir_.File16("vechi.db"), {});
+  EXPECT_EQ(ConvertLegacyLibrary(flag.ClaimWork(), legacy, log_.sink()).outcome,
+            TransferOutcome::kTargetExists);
+  EXPECT_TRUE(ReadBytes(dir_.File("vechi.idb")) == original);
+}
+
+TEST(ConvertedPath, ReplacesOnlyTheExtension) {
+  EXPECT_EQ(ConvertedPath(u"C:\\a.idb\\Note.IDB"), u"C:\\a.idb\\Note.db");
+  EXPECT_EQ(ConvertedPath(u"/x/lib.idb"), u"/x/lib.db");
+  EXPECT_EQ(ConvertedPath(u"/x/lib.db"), u"/x/lib.db");
+}
+
+// --- Table report ------------------------------------------------------------------
+
+TEST(TableReport, IsAFiveColumnTableWithTheHeaderAndThreeExampleRows) {
+  const std::string& rtf = TableReportRtf();
+  EXPECT_EQ(RtfToText(rtf), u"id\tp\ti\tt\tr\t\r\n"
+                            u"4200\t0\t0\tNew folder\t\t\r\n"
+                            u"1846802\t4200\t0\tNew book\t\t\r\n"
+                            u"1745704\t1846802\t0\tNew file\t\t\r\n\r\n");
+  EXPECT_EQ(std::count(rtf.begin(), rtf.end(), '{'), std::count(rtf.begin(), rtf.end(), '}'));
+  for (const char* part : {"\\ansicpg1250", "Times New Roman;", "Courier New;", "Calibri;",
+                           "\\red166\\green166\\blue166", "\\trrh461", "\\fs20"}) {
+    EXPECT_NE(rtf.find(part), std::string::npos) << part;
+  }
+  size_t at = 0;
+  for (const char* edge : {"\\cellx993", "\\cellx2127", "\\cellx3123", "\\cellx4824", "\\cellx6355"}) {
+    at = rtf.find(edge, at);
+    EXPECT_NE(at, std::string::npos) << edge;
+  }
+}
+
+}  // namespace
+}  // namespace lw
