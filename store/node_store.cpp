@@ -73,20 +73,25 @@ bool NodeStore::IsAlreadyOpen(const std::u16string& path) const {
 
 bool NodeStore::ProbeReadable() { return db_.is_open() && lw::ProbeReadable(db_.handle()); }
 
+bool NodeStore::RefusesPath(const std::u16string& path, OpenResult* result) const {
+  if (path.size() > kMaxLibraryPathLength) {
+    result->outcome = OpenOutcome::kPathTooLong;
+    return true;
+  }
+  if (!current_path_.empty() && path == current_path_) {
+    result->outcome = OpenOutcome::kAlreadyOpen;
+    return true;
+  }
+  return false;
+}
+
 OpenResult NodeStore::NewLibrary(const std::u16string& path, TreeModel& model) {
   OpenResult result;
   if (busy()) {
     result.outcome = OpenOutcome::kBusy;
     return result;
   }
-  if (path.size() > kMaxLibraryPathLength) {
-    result.outcome = OpenOutcome::kPathTooLong;
-    return result;
-  }
-  if (!current_path_.empty() && path == current_path_) {
-    result.outcome = OpenOutcome::kAlreadyOpen;
-    return result;
-  }
+  if (RefusesPath(path, &result)) return result;
   if (db_.is_open()) Close(model, false);
   std::error_code ec;
   if (fs::exists(fs::path(path), ec)) {
@@ -121,14 +126,7 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
     result.outcome = OpenOutcome::kBusy;
     return result;
   }
-  if (path.size() > kMaxLibraryPathLength) {
-    result.outcome = OpenOutcome::kPathTooLong;
-    return result;
-  }
-  if (!current_path_.empty() && path == current_path_) {
-    result.outcome = OpenOutcome::kAlreadyOpen;
-    return result;
-  }
+  if (RefusesPath(path, &result)) return result;
   // Opening a missing path would create an empty file there.
   if (!IsRegularFile(path)) {
     result.outcome = OpenOutcome::kMissing;

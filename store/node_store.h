@@ -166,6 +166,8 @@ class NodeStore {
 
  private:
   OpenResult Fail(TreeModel& model);
+  // A path too long to store or naming the open library; sets the outcome.
+  bool RefusesPath(const std::u16string& path, OpenResult* result) const;
 
   Db db_;
   AppSettings* settings_;
