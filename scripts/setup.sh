@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing Lorewell needs on Debian 12. Idempotent:
+# Installs what building and testing Lorewell needs on Debian 12, with the
+# packages' recommendations (Xvfb's fonts, Wine's helpers), as verified. Idempotent:
 # packages already present are not fetched again.
 set -euo pipefail
 
@@ -25,5 +26,5 @@ if ((${#missing[@]})); then
   SUDO=
   [[ $(id -u) -eq 0 ]] || SUDO=sudo
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
