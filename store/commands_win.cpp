@@ -7,17 +7,13 @@
 
 namespace lw {
 
-namespace {
-void NotYet(int) {}
-}  // namespace
-
 void RegisterStoreRoutines() {
   for (Routine r : {Routine::kRenameNode, Routine::kImport, Routine::kExport, Routine::kNewLibrary,
                     Routine::kOpenLibrary, Routine::kConvertLibrary, Routine::kMoveNode,
                     Routine::kTableReport, Routine::kCloseLibrary, Routine::kPasswordKey,
                     Routine::kPasswordButton, Routine::kNodeClipboard, Routine::kDeleteNode,
                     Routine::kNewNode, Routine::kToggleFavorite, Routine::kSortNodes})
-    SetRoutine(r, NotYet);
+    SetRoutine(r, RoutineNotBuilt);
 }
 
 }  // namespace lw

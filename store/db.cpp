@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "base/utf.h"
@@ -275,5 +277,19 @@ int Db::CountChildren(int parent) {
 int Db::CountNodes() { return QueryInt(Prepare(FormatSql16(kSqlCountNodes)), 0); }
 
 int Db::FormatVersion() { return QueryInt(Prepare8(kSqlReadVersion), 1); }
+
+bool IsRegularFile(const std::u16string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+bool RemoveFileIfPresent(const std::u16string& path, const Db& reporter) {
+  const std::filesystem::path file(path);
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) return true;
+  if (std::filesystem::remove(file, ec)) return true;
+  reporter.Report(Utf8ToUtf16(ec.message()));
+  return false;
+}
 
 }  // namespace lw

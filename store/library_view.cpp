@@ -1,8 +1,5 @@
 #include "store/library_view.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "store/db.h"
 #include "store/statements.h"
 
@@ -35,9 +32,8 @@ void ReadChildren(Db& db, int32_t parent, int level, std::vector<TreeRow>* rows)
 
 bool ReadLibraryTree(const std::u16string& path, std::vector<TreeRow>* rows, std::u16string* error) {
   rows->clear();
-  std::error_code ec;
   // Opening a missing file would create an empty database in its place.
-  if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
+  if (!IsRegularFile(path)) {
     if (error) *error = u"The file does not exist.";
     return false;
   }
@@ -52,8 +48,7 @@ bool ReadLibraryTree(const std::u16string& path, std::vector<TreeRow>* rows, std
 }
 
 std::string ReadLibraryPage(const std::u16string& path, int32_t id) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) return std::string();
+  if (!IsRegularFile(path)) return std::string();
   Db db([](const std::u16string&) {});
   if (!db.Open(path)) return std::string();
   Statement st = db.Prepare(FormatSql16(kSqlSelectPage, {id}));

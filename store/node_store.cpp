@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <system_error>
 
 #include "base/utf.h"
 #include "store/statements.h"
@@ -15,15 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace lw {
-
-namespace {
-
-bool IsRegularFile(const std::u16string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(fs::path(path), ec);
-}
-
-}  // namespace
 
 bool CanReadUnshared(const std::u16string& path) {
   {
@@ -71,8 +61,6 @@ bool NodeStore::IsAlreadyOpen(const std::u16string& path) const {
   return exclusive_check_ && !exclusive_check_(path);
 }
 
-bool NodeStore::ProbeReadable() { return db_.is_open() && lw::ProbeReadable(db_.handle()); }
-
 bool NodeStore::RefusesPath(const std::u16string& path, OpenResult* result) const {
   if (path.size() > kMaxLibraryPathLength) {
     result->outcome = OpenOutcome::kPathTooLong;
@@ -93,15 +81,9 @@ OpenResult NodeStore::NewLibrary(const std::u16string& path, TreeModel& model) {
   }
   if (RefusesPath(path, &result)) return result;
   if (db_.is_open()) Close(model, false);
-  std::error_code ec;
-  if (fs::exists(fs::path(path), ec)) {
-    // A file that cannot be removed (held by another program) must not be
-    // written into: it may be somebody's database.
-    if (!fs::remove(fs::path(path), ec)) {
-      db_.Report(Utf8ToUtf16(ec.message()));
-      return result;
-    }
-  }
+  // A file that cannot be removed (held by another program) must not be
+  // written into: it may be somebody's database.
+  if (!RemoveFileIfPresent(path, db_)) return result;
   if (!db_.CreateLibrary(path)) {
     model.Clear();
     return result;
@@ -149,7 +131,7 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   }
   if (encrypted_) {
     if (!password_.empty() && key_hook_) key_hook_(db_, password_);
-    if (!ProbeReadable()) {
+    if (!ProbeReadable(db_.handle())) {
       decryption_pending_ = true;
       pending_path_ = path;
       result.outcome = OpenOutcome::kNeedsPassword;

@@ -159,11 +159,6 @@ class NodeStore {
   // connection is closed so that the file is free again.
   void CancelDecryption();
 
-  // Prepares the probe statement on the open connection without reporting:
-  // false when the pages cannot be read (no key, a wrong key, not a
-  // database).
-  bool ProbeReadable();
-
  private:
   OpenResult Fail(TreeModel& model);
   // A path too long to store or naming the open library; sets the outcome.

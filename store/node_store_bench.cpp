@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "store/bench_rows.h"
 #include "store/node_store.h"
 #include "store/statements.h"
 #include "tools/testing/temp_dir.h"
@@ -34,12 +35,7 @@ struct FullLibrary {
     db.Exec("BEGIN");
     auto insert = [&](NodeKind kind, int parent, int order) {
       const int id = MakeNodeId(numbers[next++], kind);
-      Statement st = db.Prepare(u"INSERT INTO tab VALUES (?, ?, ?, 'Node title', ?)");
-      st.BindInt(1, id);
-      st.BindInt(2, parent);
-      st.BindInt(3, order);
-      st.BindPage(4, page);
-      st.Run();
+      InsertBenchRow(db, id, parent, order, u"Node title", page);
       ids.push_back(id);
       return id;
     };

@@ -53,6 +53,20 @@ bool SkippedDestination(std::string_view word) {
   return false;
 }
 
+// The character a symbol control word stands for, or 0 for any other word.
+char16_t SymbolOf(std::string_view word) {
+  static constexpr struct {
+    const char* word;
+    char16_t symbol;
+  } kSymbols[] = {{"tab", u'\t'},           {"cell", u'\t'},          {"emdash", u'\u2014'},
+                  {"endash", u'\u2013'},     {"bullet", u'\u2022'},    {"lquote", u'\u2018'},
+                  {"rquote", u'\u2019'},     {"ldblquote", u'\u201C'}, {"rdblquote", u'\u201D'}};
+  for (const auto& s : kSymbols) {
+    if (word == s.word) return s.symbol;
+  }
+  return 0;
+}
+
 struct Group {
   bool skip = false;
   int uc = 1;  // characters that stand for each \uN
@@ -160,22 +174,8 @@ std::u16string RtfToText(std::string_view rtf) {
     } else if (word == "par" || word == "row" || word == "line" || word == "sect" ||
                word == "page") {
       if (!stack.back().skip) out += u"\r\n";
-    } else if (word == "tab" || word == "cell") {
-      emit(u'\t');
-    } else if (word == "emdash") {
-      emit(u'\u2014');
-    } else if (word == "endash") {
-      emit(u'\u2013');
-    } else if (word == "bullet") {
-      emit(u'\u2022');
-    } else if (word == "lquote") {
-      emit(u'\u2018');
-    } else if (word == "rquote") {
-      emit(u'\u2019');
-    } else if (word == "ldblquote") {
-      emit(u'\u201C');
-    } else if (word == "rdblquote") {
-      emit(u'\u201D');
+    } else if (const char16_t symbol = SymbolOf(word)) {
+      emit(symbol);
     }
     // A control word ends the fallback of a \uN only by being one of its
     // characters (\'hh above); others are formatting and skipped.

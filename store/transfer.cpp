@@ -69,11 +69,6 @@ class IdSource {
   std::vector<int> free_;
 };
 
-bool IsRegularFile(const std::u16string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(fs::path(path), ec);
-}
-
 // The same file under two spellings of its path counts as the same file.
 bool SameFile(const std::u16string& a, const std::u16string& b) {
   if (a.empty() || b.empty()) return false;
@@ -184,14 +179,6 @@ bool EndTransaction(Db& db, bool keep) {
   if (keep && db.Exec(kSqlCommit)) return true;
   // The rows are undone from the journal in memory; nothing to report.
   sqlite3_exec(db.handle(), kSqlRollback, nullptr, nullptr, nullptr);
-  return false;
-}
-
-bool RemoveFile(const std::u16string& path, Db& reporter) {
-  std::error_code ec;
-  if (!fs::exists(fs::path(path), ec)) return true;
-  if (fs::remove(fs::path(path), ec)) return true;
-  reporter.Report(Utf8ToUtf16(ec.message()));
   return false;
 }
 
@@ -434,7 +421,7 @@ ExportResult ExportBranch(WorkClaim claim, NodeStore& store, const ModelItem* no
 
   Db& in = store.db();
   Db out([&in](const std::u16string& m) { in.Report(m); });
-  if (!RemoveFile(target, in)) return result;
+  if (!RemoveFileIfPresent(target, in)) return result;
   // An enciphered library's export is keyed before its first page is
   // written, so no page of it ever reaches the disk in the clear.
   result.enciphered = store.encrypted() && !store.password().empty();
@@ -448,7 +435,7 @@ ExportResult ExportBranch(WorkClaim claim, NodeStore& store, const ModelItem* no
   if (!ok) {
     // Whatever was written is of no use; an export file that cannot be
     // created has left nothing behind either.
-    RemoveFile(target, in);
+    RemoveFileIfPresent(target, in);
     result.rows_written = 0;
     result.enciphered = false;
     return result;

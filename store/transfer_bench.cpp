@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "store/bench_rows.h"
 #include "store/db.h"
 #include "store/node_store.h"
 #include "store/transfer.h"
@@ -21,12 +22,7 @@ void MakeSource(const std::u16string& path) {
   const std::string page(2048, 'x');
   int number = 1;
   auto insert = [&](int id, int parent, int order) {
-    Statement st = db.Prepare(u"INSERT INTO tab VALUES (?, ?, ?, 'Node', ?)");
-    st.BindInt(1, id);
-    st.BindInt(2, parent);
-    st.BindInt(3, order);
-    st.BindPage(4, page);
-    st.Run();
+    InsertBenchRow(db, id, parent, order, u"Node", page);
   };
   for (int f = 0; f < 100; ++f) {
     const int folder = number++ * 100;

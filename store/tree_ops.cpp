@@ -316,26 +316,29 @@ OpResult DeleteSelected(NodeStore& store, TreeModel& model) {
 
 // --- Clipboard -----------------------------------------------------------------------
 
-OpResult CutSelected(NodeStore& store, TreeModel& model) {
+namespace {
+
+// Marks the selected node with `mark` (cut or copied) for a later paste.
+OpResult MarkSelected(NodeStore& store, TreeModel& model,
+                      void (TreeModel::*mark)(ModelItem*)) {
   OpResult result;
   if (Ignored(store)) return result;
   ModelItem* item = SelectedNode(model);
   if (!item) return result;
-  model.SetCutItem(item);
+  (model.*mark)(item);
   result.done = true;
   result.item = item;
   return result;
 }
 
+}  // namespace
+
+OpResult CutSelected(NodeStore& store, TreeModel& model) {
+  return MarkSelected(store, model, &TreeModel::SetCutItem);
+}
+
 OpResult CopySelected(NodeStore& store, TreeModel& model) {
-  OpResult result;
-  if (Ignored(store)) return result;
-  ModelItem* item = SelectedNode(model);
-  if (!item) return result;
-  model.SetCopiedItem(item);
-  result.done = true;
-  result.item = item;
-  return result;
+  return MarkSelected(store, model, &TreeModel::SetCopiedItem);
 }
 
 OpResult Paste(NodeStore& store, TreeModel& model) {
