@@ -14,6 +14,7 @@
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
+#include "base/wide_win.h"
 #include "music/midi_win.h"
 #include "store/rekey_win.h"
 #include "res/resource.h"
@@ -36,6 +37,7 @@ constexpr UINT_PTR kNoteTimer = 4;
 constexpr UINT_PTR kHeldNoteTimer = 5;
 constexpr int kHotKeyRestore = 1;
 constexpr COLORREF kReadingBackground = RGB(60, 60, 60);
+constexpr COLORREF kPageBackground = RGB(255, 255, 255);
 
 // The window classes, registered in this order with one record that is
 // changed between registrations.
@@ -48,26 +50,20 @@ struct ClassRow {
 };
 
 LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(hwnd, msg, wp, lp);  // the options panel comes later
-}
 
 const ClassRow kClasses[] = {
     {L"b", StripButtonProc, 0, 0, "!wb"},
     {L"bplay", DefWindowProcW, 0, 0, "!bplay"},
     {L"playW", DefWindowProcW, 0, 0, "!wplay"},
     {L"tb", StripProc, CS_DBLCLKS, 0, "!wtb"},
-    {L"div", PanelProc, 0, 1, "!div"},
-    {L"alb", PanelProc, 0, 2, "!alb"},
-    {L"roz", PanelProc, 0, 3, "!roz"},
+    {L"div", DefWindowProcW, 0, 1, "!div"},  // the options panel comes later
+    {L"alb", DefWindowProcW, 0, 2, "!alb"},
+    {L"roz", DefWindowProcW, 0, 3, "!roz"},
     {L"appW", MainWindowProc, CS_DBLCLKS, 0, "!wappW"},
 };
 bool g_registered[sizeof kClasses / sizeof kClasses[0]] = {};
 HBRUSH g_classBrushes[3] = {};
 std::wstring g_libraryPath;
-
-std::wstring W(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
-std::u16string U(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 
 [[noreturn]] void Fatal(const char* code) {
   FatalAppExitA(0, code);
@@ -93,7 +89,7 @@ DWORD CALLBACK ReadFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* 
 
 void ShowPage(HWND editor, int32_t id) {
   if (!editor) return;
-  std::string rtf = g_libraryPath.empty() ? std::string() : ReadLibraryPage(U(g_libraryPath), id);
+  std::string rtf = g_libraryPath.empty() ? std::string() : ReadLibraryPage(ToU16(g_libraryPath), id);
   StreamSource src{&rtf, 0};
   EDITSTREAM es{};
   es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
@@ -107,15 +103,15 @@ void FillTree() {
   if (g_libraryPath.empty()) return;
   std::vector<TreeRow> rows;
   std::u16string error;
-  if (!ReadLibraryTree(U(g_libraryPath), &rows, &error)) {
-    ShowMessage(g_mainWindow, W(error), MB_ICONERROR);
+  if (!ReadLibraryTree(ToU16(g_libraryPath), &rows, &error)) {
+    ShowMessage(g_mainWindow, ToWide(error), MB_ICONERROR);
     return;
   }
   HTREEITEM parents[4] = {TVI_ROOT, nullptr, nullptr, nullptr};
   HTREEITEM first = nullptr;
   for (const TreeRow& row : rows) {
     if (row.level < 1 || row.level > 3 || !parents[row.level - 1]) continue;
-    std::wstring title = W(row.title);
+    std::wstring title = ToWide(row.title);
     TVINSERTSTRUCTW ins{};
     ins.hParent = parents[row.level - 1];
     ins.hInsertAfter = TVI_LAST;
@@ -157,7 +153,7 @@ void MovePlayer() {
 void OpenSplitView() {
   RECT rc = Client();
   g_shell.splitView = true;
-  g_shell.splitY = (rc.bottom - 46) / 2;
+  g_shell.splitY = OpenedSplitY(rc.bottom);
   ShowPage(g_shell.editor2, g_shell.selectedNode);
   int first = static_cast<int>(SendMessageW(g_shell.editor1, EM_GETFIRSTVISIBLELINE, 0, 0));
   LayoutChildren();
@@ -217,6 +213,21 @@ void OnRightButtonUp(int x) {
 
 // -------------------------------------------------------- notifications --
 
+// Sub-menu `index` of the menu, at the cursor.
+void ShowPopupMenu(int index) {
+  POINT pt;
+  GetCursorPos(&pt);
+  if (HMENU popup = GetSubMenu(g_shell.menu, index))
+    TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, g_mainWindow, nullptr);
+}
+
+// Starts or stops the scrolling of reading mode.
+void RunReading(bool on) {
+  g_shell.readingRunning = on;
+  if (on) SetTimer(g_mainWindow, kReadingTimer, 10, nullptr);
+  else KillTimer(g_mainWindow, kReadingTimer);
+}
+
 void OnTreeNotify(NMHDR* nm) {
   switch (nm->code) {
     case TVN_SELCHANGEDW: {
@@ -226,17 +237,12 @@ void OnTreeNotify(NMHDR* nm) {
       ShowPage(g_shell.editor1, g_shell.selectedNode);
       unsigned state = g_shell.selectedNode ? kStateNormal : kStateDisabled;
       SetButtonState(kButtonExecute, state);
-      for (int i = kButtonFind; i <= kButtonAlignRight; ++i)
-        SetButtonState(i, g_shell.readingStep ? kStateDisabled : state);
+      SetButtonStates(kButtonFind, kButtonAlignRight, g_shell.readingStep ? kStateDisabled : state);
       break;
     }
-    case NM_RCLICK: {
-      POINT pt;
-      GetCursorPos(&pt);
-      if (HMENU popup = GetSubMenu(g_shell.menu, 2))
-        TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, g_mainWindow, nullptr);
+    case NM_RCLICK:
+      ShowPopupMenu(2);
       break;
-    }
   }
 }
 
@@ -249,18 +255,12 @@ LRESULT OnEditorNotify(NMHDR* nm) {
       return 1;
     }
     if (f->msg == WM_MBUTTONDOWN) {
-      g_shell.readingRunning = !g_shell.readingRunning;
-      if (g_shell.readingRunning) SetTimer(g_mainWindow, kReadingTimer, 10, nullptr);
-      else KillTimer(g_mainWindow, kReadingTimer);
+      RunReading(!g_shell.readingRunning);
       return 1;
     }
   }
-  if (f->msg == WM_RBUTTONUP && !(nm->hwndFrom == g_shell.editor1 && g_shell.selectedNode == 0)) {
-    POINT pt;
-    GetCursorPos(&pt);
-    if (HMENU popup = GetSubMenu(g_shell.menu, 3))
-      TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, g_mainWindow, nullptr);
-  }
+  if (f->msg == WM_RBUTTONUP && !(nm->hwndFrom == g_shell.editor1 && g_shell.selectedNode == 0))
+    ShowPopupMenu(3);
   return 0;
 }
 
@@ -461,20 +461,22 @@ std::wstring FolderOf(const std::wstring& file) {
   return cut == std::wstring::npos ? std::wstring() : file.substr(0, cut + 1);
 }
 
-HWND CreateChild(DWORD exStyle, const wchar_t* cls, DWORD style, HWND parent, int id,
-                 const char* failure) {
-  HWND hwnd = CreateWindowExW(exStyle, cls, L"", style, 0, 0, 0, 0, parent,
+// A window of the shell, placed later; start-up ends with `failure` when it
+// cannot be made. `id` is 0 for the pop-ups.
+HWND CreateShellWindow(DWORD exStyle, const wchar_t* cls, DWORD style, HWND parent, int id,
+                       const char* failure, int width = 0, int height = 0) {
+  HWND hwnd = CreateWindowExW(exStyle, cls, L"", style, 0, 0, width, height, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
   if (!hwnd) Fatal(failure);
   return hwnd;
 }
 
 HWND CreateEditor(int id) {
-  HWND ed = CreateChild(0, MSFTEDIT_CLASS,
+  HWND ed = CreateShellWindow(0, MSFTEDIT_CLASS,
                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                             ES_NOHIDESEL | ES_READONLY,
-                        g_mainWindow, id, "!335");
-  SendMessageW(ed, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
+                              g_mainWindow, id, "!335");
+  SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kPageBackground);
   SendMessageW(ed, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_CHANGE);
   SendMessageW(ed, EM_SETTARGETDEVICE, 0, g_settings.wordWrap ? 0 : 1);
   return ed;
@@ -490,10 +492,7 @@ void LoadMenuOfLanguage() {
   mi.dwStyle = MNS_CHECKORBMP;
   mi.hbrBack = g_shell.whiteBrush;
   SetMenuInfo(g_shell.menu, &mi);
-  HMENU buttons = GetSubMenu(g_shell.menu, 0);
-  for (int i = 0; i < kStripOptionalButtons; ++i)
-    CheckMenuItem(buttons, kCmdShowButtonFirst + i,
-                  MF_BYCOMMAND | (g_settings.stripButtonVisible[i] ? MF_CHECKED : MF_UNCHECKED));
+  CheckShowHideItems(GetSubMenu(g_shell.menu, 0));
 }
 
 HWND FindOtherInstance() {
@@ -516,7 +515,7 @@ void LayoutChildren() {
   if (!g_mainWindow) return;
   RECT rc = Client();
   if (rc.bottom == 0) return;
-  if (g_shell.splitView && g_shell.splitY > rc.bottom - 77) g_shell.splitY = rc.bottom - 77;
+  if (g_shell.splitView) g_shell.splitY = FittedSplitY(g_shell.splitY, rc.bottom);
   int tree = g_shell.readingStep ? 0 : g_settings.treeWidth;
   MainLayout m = ComputeMainLayout(tree, rc.right, rc.bottom, g_shell.passwordShown, g_shell.splitView,
                                    g_shell.splitY);
@@ -541,18 +540,16 @@ void SetReadingMode(bool on) {
   HWND ed = g_shell.currentEditor ? g_shell.currentEditor : g_shell.editor1;
   if (on) {
     g_shell.readingStep = 1;
-    g_shell.readingRunning = true;
-    SetTimer(g_mainWindow, kReadingTimer, 10, nullptr);
-    for (int i = kButtonFind; i <= kButtonAlignRight; ++i) SetButtonState(i, kStateDisabled);
+    RunReading(true);
+    SetButtonStates(kButtonFind, kButtonAlignRight, kStateDisabled);
     SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kReadingBackground);
     EnableWindow(g_shell.tree, FALSE);
     ShowWindow(g_shell.tree, SW_HIDE);
   } else {
     g_shell.readingStep = 0;
-    g_shell.readingRunning = false;
-    KillTimer(g_mainWindow, kReadingTimer);
-    for (int i = kButtonFind; i <= kButtonAlignRight; ++i) SetButtonState(i, kStateNormal);
-    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
+    RunReading(false);
+    SetButtonStates(kButtonFind, kButtonAlignRight, kStateNormal);
+    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kPageBackground);
     g_settings.treeWidth = kOpenTreeWidth;
     EnableWindow(g_shell.tree, TRUE);
     ShowWindow(g_shell.tree, SW_SHOW);
@@ -647,46 +644,35 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   DefWindowProcW(g_mainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Lorewell"));
   RegisterHotKey(g_mainWindow, kHotKeyRestore, MOD_SHIFT, VK_ESCAPE);
 
-  g_shell.player = CreateWindowExW(WS_EX_LAYERED, L"playW", L"", WS_POPUP, 0, 0, 0, 0, g_mainWindow, nullptr,
-                                   instance, nullptr);
-  if (!g_shell.player) Fatal("!playW");
+  g_shell.player = CreateShellWindow(WS_EX_LAYERED, L"playW", WS_POPUP, g_mainWindow, 0, "!playW");
   SetLayeredWindowAttributes(g_shell.player, 0, 111, LWA_ALPHA);
 
   RECT rc;
   GetClientRect(g_mainWindow, &rc);
   g_settings.clientWidth = rc.right;
   g_settings.clientHeight = rc.bottom;
-  if (!CreateWindowExW(0, L"tb", L"", WS_CHILD | WS_VISIBLE, 0, 0, rc.right, kStripHeight, g_mainWindow,
-                       nullptr, instance, nullptr))
-    Fatal("!tb");
+  CreateShellWindow(0, L"tb", WS_CHILD | WS_VISIBLE, g_mainWindow, 0, "!tb", rc.right, kStripHeight);
 
-  g_shell.tree = CreateChild(WS_EX_COMPOSITED | WS_EX_STATICEDGE, WC_TREEVIEWW,
-                             WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
-                                 TVS_SHOWSELALWAYS | TVS_NOHSCROLL | TVS_LINESATROOT,
-                             g_mainWindow, kTreeId, "!t");
+  g_shell.tree = CreateShellWindow(WS_EX_COMPOSITED | WS_EX_STATICEDGE, WC_TREEVIEWW,
+                                   WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
+                                       TVS_SHOWSELALWAYS | TVS_NOHSCROLL | TVS_LINESATROOT,
+                                   g_mainWindow, kTreeId, "!t");
   SendMessageW(g_shell.tree, WM_SETFONT, reinterpret_cast<WPARAM>(g_shell.uiFont), FALSE);
 
   static HMODULE richEdit = LoadLibraryW(L"msftedit.dll");
   if (!richEdit) Fatal("!msftedit");
   g_shell.editor1 = CreateEditor(kEditor1Id);
   g_shell.editor2 = CreateEditor(kEditor2Id);
-  g_shell.scratch = CreateChild(0, MSFTEDIT_CLASS, WS_CHILD | ES_MULTILINE, g_mainWindow, kScratchId, "!ricf");
+  g_shell.scratch = CreateShellWindow(0, MSFTEDIT_CLASS, WS_CHILD | ES_MULTILINE, g_mainWindow, kScratchId, "!ricf");
 
-  g_shell.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                    g_mainWindow, nullptr, instance, nullptr);
-  if (!g_shell.tooltip) Fatal("!tt");
-
-  g_shell.overlay = CreateWindowExW(0, L"div", L"", WS_POPUP, 0, 0, 0, 0, g_mainWindow, nullptr, instance, nullptr);
-  if (!g_shell.overlay) Fatal("!div1");
-  g_shell.options = CreateWindowExW(0, L"div", L"", WS_POPUP, 0, 0, 333, 300, g_shell.overlay, nullptr, instance, nullptr);
-  if (!g_shell.options) Fatal("!div2");
-  g_shell.marker1 = CreateWindowExW(WS_EX_NOACTIVATE, L"alb", L"", WS_POPUP, 0, 0, 0, 0, g_shell.editor1, nullptr, instance, nullptr);
-  if (!g_shell.marker1) Fatal("!alb");
-  g_shell.marker2 = CreateWindowExW(WS_EX_NOACTIVATE, L"roz", L"", WS_POPUP, 0, 0, 0, 0, g_shell.editor2, nullptr, instance, nullptr);
-  if (!g_shell.marker2) Fatal("!roz");
+  g_shell.tooltip = CreateShellWindow(WS_EX_TOPMOST, TOOLTIPS_CLASSW, WS_POPUP | TTS_ALWAYSTIP, g_mainWindow, 0, "!tt");
+  g_shell.overlay = CreateShellWindow(0, L"div", WS_POPUP, g_mainWindow, 0, "!div1");
+  g_shell.options = CreateShellWindow(0, L"div", WS_POPUP, g_shell.overlay, 0, "!div2", 333, 300);
+  g_shell.marker1 = CreateShellWindow(WS_EX_NOACTIVATE, L"alb", WS_POPUP, g_shell.editor1, 0, "!alb");
+  g_shell.marker2 = CreateShellWindow(WS_EX_NOACTIVATE, L"roz", WS_POPUP, g_shell.editor2, 0, "!roz");
 
   // Until a node is selected the buttons from Execute to Right align are off.
-  for (int i = kButtonExecute; i <= kButtonAlignRight; ++i) SetButtonState(i, kStateDisabled);
+  SetButtonStates(kButtonExecute, kButtonAlignRight, kStateDisabled);
 
   LoadMenuOfLanguage();
   SetStripTooltips();
@@ -700,7 +686,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   g_libraryPath.clear();
   if (!options.libraryPath.empty()) {
     const std::wstring& path = options.libraryPath;
-    if (IsLibraryArgument(U(path))) {
+    if (IsLibraryArgument(ToU16(path))) {
       if (!FileExists(path)) {
         ShowLocalMessage(g_mainWindow, UiLanguage(), 36, MB_ICONINFORMATION, path);
       } else if (!CanOpenExclusively(path)) {
@@ -714,14 +700,14 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
       }
     }
   } else {
-    std::wstring last = W(GetFixedString(g_settings.lastLibraryPath, kPathCapacity));
+    std::wstring last = ToWide(GetFixedString(g_settings.lastLibraryPath, kPathCapacity));
     if (g_settings.storeLastLibrary && !last.empty() && FileExists(last) && CanOpenExclusively(last)) {
       g_libraryPath = last;
     } else if (options.makeDemoOnFirstRun && SettingsWereNew()) {
       // A first start shows a small notebook instead of an empty window.
       std::wstring demo = FolderOf(g_settingsFilePath) + L"Lorewell demo.db";
       if (FileExists(demo) ||
-          MakeDemoLibrary(U(demo), [](const std::u16string& e) { ShowMessage(g_mainWindow, W(e), MB_ICONERROR); }))
+          MakeDemoLibrary(ToU16(demo), [](const std::u16string& e) { ShowMessage(g_mainWindow, ToWide(e), MB_ICONERROR); }))
         g_libraryPath = demo;
     }
   }
@@ -752,7 +738,7 @@ int CloseApplication() {
   }
   SettingsCloseState state;
   state.libraryOpen = !g_libraryPath.empty();
-  state.libraryPath = U(g_libraryPath);
+  state.libraryPath = ToU16(g_libraryPath);
   state.readingMode = g_shell.readingStep != 0;
   state.maximized = IsZoomed(g_mainWindow) != 0;
   if (state.libraryOpen) {

@@ -13,6 +13,8 @@ DispatchProbe g_probe;
 DropRoutineFn g_dropRoutine = nullptr;
 }  // namespace
 
+void RoutineNotBuilt(int) {}
+
 void SetDropRoutine(DropRoutineFn fn) { g_dropRoutine = fn; }
 DropRoutineFn GetDropRoutine() { return g_dropRoutine; }
 

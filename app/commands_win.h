@@ -10,6 +10,10 @@ namespace lw {
 
 using RoutineFn = void (*)(int id);
 
+// The routine of a command whose subsystem's work has not arrived yet: it
+// does nothing.
+void RoutineNotBuilt(int id);
+
 // Called by each subsystem's file to place its routines.
 void SetRoutine(Routine routine, RoutineFn fn);
 RoutineFn GetRoutine(Routine routine);

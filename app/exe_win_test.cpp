@@ -21,6 +21,16 @@ fs::path BuiltExecutable() {
   return fs::path(self).parent_path() / L"lorewell.exe";
 }
 
+// The text of a message box, which may arrive after the box is shown.
+std::wstring BoxText(HWND box) {
+  wchar_t text[512] = L"";
+  for (int i = 0; i < 50 && !text[0]; ++i) {
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    if (!text[0]) Sleep(20);
+  }
+  return text;
+}
+
 struct Child {
   PROCESS_INFORMATION pi{};
   bool started = false;
@@ -65,15 +75,6 @@ struct Child {
       Sleep(50);
     }
     return search.found;
-  }
-  // The text of a message box, which may arrive after the box is shown.
-  static std::wstring BoxText(HWND box) {
-    wchar_t text[512] = L"";
-    for (int i = 0; i < 50 && !text[0]; ++i) {
-      GetDlgItemTextW(box, 0xFFFF, text, 512);
-      if (!text[0]) Sleep(20);
-    }
-    return text;
   }
   // Waits for the main window. Start-up shows "!midiOutOpen" when the system
   // has no MIDI output (always under Wine); that box is answered on the way
@@ -227,12 +228,8 @@ TEST_F(Executable, IncompatibleSettingsShowABoxAndExitWithCode1) {
   wchar_t caption[64] = L"";
   GetWindowTextW(box, caption, 64);
   EXPECT_STREQ(caption, L" Lorewell 4.0.3");
-  wchar_t text[512] = L"";
-  for (int i = 0; i < 50 && !text[0]; ++i) {  // the text may arrive after activation
-    GetDlgItemTextW(box, 0xFFFF, text, 512);
-    if (!text[0]) Sleep(20);
-  }
-  EXPECT_NE(std::wstring(text).find(L"Lorewell.set"), std::wstring::npos) << "text was: " << text;
+  std::wstring text = BoxText(box);
+  EXPECT_NE(text.find(L"Lorewell.set"), std::wstring::npos) << "text was: " << text;
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(child.Wait(10000), 1u);
   EXPECT_EQ(fs::file_size(dir_.path() / L"lorewell.set"), 4u) << "the file is left untouched";
@@ -249,24 +246,15 @@ TEST_F(Executable, RefusesWindowsOlderThan8InTheStoredLanguage) {
   ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Version", REG_SZ, L"win7", 10), ERROR_SUCCESS);
   fs::path old = dir_.path() / L"lorewell-win7.exe";
   fs::rename(exe_, old);
-  {
-    AppSettings s = DefaultSettings();
-    s.language = 418;
-    std::vector<uint8_t> bytes = SerializeSettings(s);
-    std::ofstream out(dir_.path() / L"lorewell.set", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
+  AppSettings romanian = DefaultSettings();
+  romanian.language = 418;
+  WriteSettingsFile(dir_.path() / L"lorewell.set", romanian);
   Child child(old);
   ASSERT_TRUE(child.started);
   HWND box = child.FindWindowOfClass(L"#32770", 15000);
   RegDeleteKeyW(HKEY_CURRENT_USER, key);
   ASSERT_TRUE(box) << "no message box appeared";
-  wchar_t text[512] = L"";
-  for (int i = 0; i < 50 && !text[0]; ++i) {
-    GetDlgItemTextW(box, 0xFFFF, text, 512);
-    if (!text[0]) Sleep(20);
-  }
-  EXPECT_STREQ(text, L"Acest program necesită cel puțin Windows 8 !");
+  EXPECT_EQ(BoxText(box), L"Acest program necesită cel puțin Windows 8 !");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(child.Wait(10000), 1u);
 }

@@ -74,6 +74,10 @@ int DraggedTreeWidth(int pointerX, bool passwordPanel, int screenWidth) {
   return std::clamp(pointerX - 2, low, kMaxTreeWidth);
 }
 
+int OpenedSplitY(int clientHeight) { return (clientHeight - 46) / 2; }
+
+int FittedSplitY(int splitY, int clientHeight) { return std::min(splitY, clientHeight - 77); }
+
 int DraggedSplitY(int pointerY, int clientHeight, int screenHeight) {
   int high = std::max(22, clientHeight - 55);
   if (pointerY < 0 || pointerY > screenHeight) return 22;

@@ -72,6 +72,11 @@ MainLayout ComputeMainLayout(int treeWidth, int clientWidth, int clientHeight, b
 // unsigned number; anything beyond the screen counts as the minimum.
 int DraggedTreeWidth(int pointerX, bool passwordPanel, int screenWidth);
 int DraggedSplitY(int pointerY, int clientHeight, int screenHeight);
+// Where the split lies when the second pane opens: halfway down the panes.
+int OpenedSplitY(int clientHeight);
+// A split position moved up, when the window has shrunk, so that the second
+// pane keeps its minimum height.
+int FittedSplitY(int splitY, int clientHeight);
 // Double-click on the vertical splitter: open a collapsed tree, else collapse.
 int ToggledTreeWidth(int treeWidth);
 

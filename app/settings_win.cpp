@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/msgbox_win.h"
+#include "base/wide_win.h"
 
 namespace lw {
 
@@ -26,8 +27,6 @@ std::wstring ExecutablePath() {
     buf.resize(buf.size() * 2);  // a long path: never work with a cut one
   }
 }
-
-const char16_t* U16(const std::wstring& s) { return reinterpret_cast<const char16_t*>(s.c_str()); }
 
 // Reads the whole file with no sharing, as an exclusive reader. Returns false
 // when the file exists but cannot be read.
@@ -59,8 +58,7 @@ bool SettingsWereNew() { return g_settingsNew; }
 
 LoadResult LoadSettings(const std::wstring& folder) {
   if (folder.empty()) {
-    std::u16string p = SettingsPathBeside(U16(ExecutablePath()));
-    g_settingsFilePath.assign(p.begin(), p.end());
+    g_settingsFilePath = ToWide(SettingsPathBeside(ToU16(ExecutablePath())));
   } else {
     g_settingsFilePath = folder;
     if (g_settingsFilePath.back() != L'\\' && g_settingsFilePath.back() != L'/')
@@ -78,8 +76,7 @@ LoadResult LoadSettings(const std::wstring& folder) {
     // An unreadable file counts as an incompatible one; the file is left
     // untouched either way.
     if (!read || ParseSettings(bytes.data(), bytes.size(), &g_settings) != SettingsParse::kOk) {
-      std::u16string msg = IncompatibleSettingsMessage(GetUserDefaultLangID());
-      ShowMessage(nullptr, std::wstring(msg.begin(), msg.end()), MB_ICONERROR);
+      ShowMessage(nullptr, ToWide(IncompatibleSettingsMessage(GetUserDefaultLangID())), MB_ICONERROR);
       return LoadResult::kExit;
     }
   }

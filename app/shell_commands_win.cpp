@@ -70,7 +70,6 @@ void WordWrap(int) {
 // Items of the show/hide pop-up: the hook has already stored the new flag.
 void ShowHideButton(int) { LayoutStrip(); }
 
-void ShowOptions(int) {}  // the options panel is not built yet
 void Ignore(int) {}
 
 }  // namespace
@@ -82,7 +81,7 @@ void RegisterShellRoutines() {
   SetRoutine(Routine::kFocusCycle, FocusCycle);
   SetRoutine(Routine::kSnapWindow, SnapWindow);
   SetRoutine(Routine::kWordWrap, WordWrap);
-  SetRoutine(Routine::kShowOptions, ShowOptions);
+  SetRoutine(Routine::kShowOptions, RoutineNotBuilt);  // the options panel is not built yet
   SetRoutine(Routine::kShowHideButton, ShowHideButton);
   SetRoutine(Routine::kIgnore, Ignore);
 }

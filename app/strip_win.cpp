@@ -15,7 +15,6 @@ StripButton* g_buttons[kStripButtonCount + 1] = {};
 
 namespace {
 
-unsigned g_pendingBase = 0;    // bitmap base of the button being created
 bool g_tracking = false;       // a mouse-leave notification is requested
 HHOOK g_menuHook = nullptr;    // active while the show/hide pop-up is open
 UINT g_menuItem = 0;           // item under the pointer in that pop-up
@@ -27,7 +26,6 @@ int g_xEnd = 20;
 HMENU Popup(int position) { return g_shell.menu ? GetSubMenu(g_shell.menu, position) : nullptr; }
 
 HWND MakeButton(HWND strip, int index, int x, int y, bool visible) {
-  g_pendingBase = static_cast<unsigned>(ButtonBitmapBase(index));
   Box size = ButtonSize(index);
   return CreateWindowExW(0, L"b", L"", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y, size.w, size.h,
                          strip, reinterpret_cast<HMENU>(static_cast<INT_PTR>(index)), g_instance,
@@ -76,9 +74,7 @@ void OpenPopup(int position, int x) {
     EnableMenuItem(popup, kCmdMenuImport, library ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(popup, kCmdMenuCloseLibrary, library ? MF_ENABLED : MF_GRAYED);
   } else {
-    for (int i = 0; i < kStripOptionalButtons; ++i)
-      CheckMenuItem(popup, kCmdShowButtonFirst + i,
-                    MF_BYCOMMAND | (g_settings.stripButtonVisible[i] ? MF_CHECKED : MF_UNCHECKED));
+    CheckShowHideItems(popup);
     g_menuHook = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());
   }
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, g_stripScreen.left + x, g_stripScreen.top + 28,
@@ -198,6 +194,16 @@ void SetButtonState(int index, unsigned state) {
   Repaint(g_buttons[index]->window);
 }
 
+void SetButtonStates(int first, int last, unsigned state) {
+  for (int i = first; i <= last; ++i) SetButtonState(i, state);
+}
+
+void CheckShowHideItems(HMENU popup) {
+  for (int i = 0; i < kStripOptionalButtons; ++i)
+    CheckMenuItem(popup, kCmdShowButtonFirst + i,
+                  MF_BYCOMMAND | (g_settings.stripButtonVisible[i] ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void SetStripTooltips() {
   if (!g_shell.tooltip) return;
   int language = UiLanguage();
@@ -301,11 +307,10 @@ LRESULT CALLBACK StripButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (index < 1 || index > kStripButtonCount) return -1;
       delete g_buttons[index];
       b = g_buttons[index] = new StripButton;
-      b->bitmapBase = g_pendingBase;
       b->window = hwnd;
-      for (unsigned k = 0; k < 4; ++k)
+      for (int k = 0; k < 4; ++k)
         b->bitmaps[k] = static_cast<HBITMAP>(LoadImageW(
-            g_instance, MAKEINTRESOURCEW(b->bitmapBase + k), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+            g_instance, MAKEINTRESOURCEW(ButtonBitmapBase(index) + k), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
       return 0;
     }
     case WM_MOUSEMOVE:

@@ -11,7 +11,6 @@
 namespace lw {
 
 struct StripButton {
-  unsigned bitmapBase = 0;
   unsigned state = 0;  // 0 normal, 1 hover, 2 pressed, 3 disabled
   HWND window = nullptr;
   HBITMAP bitmaps[4] = {};
@@ -32,6 +31,10 @@ void LayoutCaptionButtons();
 // Sets a button's state and repaints it (other parts enable and disable
 // buttons through this).
 void SetButtonState(int index, unsigned state);
+// The same for the buttons `first` to `last`.
+void SetButtonStates(int first, int last, unsigned state);
+// Checks the items of the show/hide pop-up as the settings show the buttons.
+void CheckShowHideItems(HMENU popup);
 // Registers every strip button with the tooltip window and sets the texts
 // of the current language (button 1 shows the program's title).
 void SetStripTooltips();

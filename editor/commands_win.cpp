@@ -12,8 +12,6 @@ namespace lw {
 
 namespace {
 
-void NotYet(int) {}
-
 // Cut, copy and paste go to the focused edit control (a page or a tree label
 // being edited); the tree's own node clipboard comes with the tree work.
 void Clipboard(int id) {
@@ -39,7 +37,7 @@ void RegisterEditorRoutines() {
                     Routine::kCodeFormat, Routine::kGreyText, Routine::kSavePages,
                     Routine::kInsertCharacter, Routine::kFontColor, Routine::kBackColor,
                     Routine::kFontFace, Routine::kFontSize, Routine::kWebSearch, Routine::kScrambleText})
-    SetRoutine(r, NotYet);
+    SetRoutine(r, RoutineNotBuilt);
   SetRoutine(Routine::kClipboard, Clipboard);
   SetDropRoutine(InsertDroppedFile);
 }

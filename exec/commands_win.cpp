@@ -6,14 +6,10 @@
 
 namespace lw {
 
-namespace {
-void NotYet(int) {}
-}  // namespace
-
 void RegisterExecRoutines() {
-  SetRoutine(Routine::kExecuteSelection, NotYet);
-  SetRoutine(Routine::kRunSql, NotYet);
-  SetRoutine(Routine::kVacuum, NotYet);
+  SetRoutine(Routine::kExecuteSelection, RoutineNotBuilt);
+  SetRoutine(Routine::kRunSql, RoutineNotBuilt);
+  SetRoutine(Routine::kVacuum, RoutineNotBuilt);
 }
 
 }  // namespace lw

@@ -8,17 +8,13 @@
 
 namespace lw {
 
-namespace {
-void NotYet(int) {}
-}  // namespace
-
 // Not yet: the WAV player and the MIDI notes.
 void PlayerTick() {}
 void NoteOff(int) {}
 
 void RegisterMusicRoutines() {
-  SetRoutine(Routine::kNotesPalette, NotYet);
-  SetRoutine(Routine::kAttachment, NotYet);
+  SetRoutine(Routine::kNotesPalette, RoutineNotBuilt);
+  SetRoutine(Routine::kAttachment, RoutineNotBuilt);
 }
 
 }  // namespace lw

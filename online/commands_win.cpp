@@ -6,13 +6,9 @@
 
 namespace lw {
 
-namespace {
-void NotYet(int) {}
-}  // namespace
-
 void RegisterOnlineRoutines() {
   for (Routine r : {Routine::kHelp, Routine::kFeedback, Routine::kAbout, Routine::kUpdateCheck})
-    SetRoutine(r, NotYet);
+    SetRoutine(r, RoutineNotBuilt);
 }
 
 }  // namespace lw

@@ -7,6 +7,7 @@
 
 #include "app/msgbox_win.h"
 #include "base/utf.h"
+#include "base/wide_win.h"
 
 namespace lw::wintest {
 
@@ -27,7 +28,7 @@ int RecordBox(HWND owner, const std::wstring& text, const std::wstring& caption,
   }
   g_boxes.push_back(BoxRecord{text, caption, type, owner != nullptr});
   if (g_answers.empty()) {
-    ADD_FAILURE() << "unexpected message box: " << Utf16ToUtf8(std::u16string(text.begin(), text.end()));
+    ADD_FAILURE() << "unexpected message box: " << Utf16ToUtf8(ToU16(text));
     return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
   }
   int answer = g_answers.front();
@@ -42,7 +43,7 @@ void CALLBACK CloseStrayBox(HWND box, UINT, UINT_PTR id, DWORD) {
   wchar_t text[1024] = L"";
   GetDlgItemTextW(box, 0xFFFF, text, 1024);
   ADD_FAILURE() << "stray dialog: "
-                << Utf16ToUtf8(std::u16string(text, text + lstrlenW(text)));
+                << Utf16ToUtf8(ToU16(text));
   PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
@@ -72,8 +73,7 @@ void CollectLabels(HWND tree, HTREEITEM item, int depth, std::vector<std::wstrin
 }
 
 std::wstring Widen(const std::string& utf8) {
-  std::u16string w = Utf8ToUtf16(utf8);
-  return std::wstring(w.begin(), w.end());
+  return ToWide(Utf8ToUtf16(utf8));
 }
 
 }  // namespace
