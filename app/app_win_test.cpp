@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "app/msgbox_win.h"
 #include "app/settings_win.h"
@@ -53,10 +54,8 @@ TEST_F(ShellStart, FirstStartShowsTheDefaultWindowAndWritesTheSettingsAtClose) {
   EXPECT_TRUE(GetWindowLongW(g_mainWindow, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   RECT rc;
   GetWindowRect(g_mainWindow, &rc);
-  EXPECT_EQ(rc.left, 120);
-  EXPECT_EQ(rc.top, 120);
-  EXPECT_EQ(rc.right - rc.left, 800);
-  EXPECT_EQ(rc.bottom - rc.top, 600);
+  EXPECT_EQ(std::tuple(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top),
+            std::tuple(120, 120, 800, 600));
   EXPECT_FALSE(std::filesystem::exists(dir().File("lorewell.set"))) << "nothing is written before close";
 
   EXPECT_EQ(Close(), 0);
@@ -103,10 +102,8 @@ TEST_F(ShellStart, ClosingWhileMaximisedStoresTheNormalDefaultPlacement) {
   ASSERT_TRUE(IsZoomed(g_mainWindow));
   EXPECT_EQ(Close(), 0);
   AppSettings s = ParseFile(Path("lorewell.set"));
-  EXPECT_EQ(s.windowX, 120);
-  EXPECT_EQ(s.windowY, 120);
-  EXPECT_EQ(s.windowWidth, 800);
-  EXPECT_EQ(s.windowHeight, 600);
+  EXPECT_EQ(std::tuple(s.windowX, s.windowY, s.windowWidth, s.windowHeight),
+            std::tuple(120, 120, 800, 600));
 }
 
 TEST_F(ShellStart, PlacementAndReservedBytesSurviveARestart) {
@@ -124,13 +121,10 @@ TEST_F(ShellStart, PlacementAndReservedBytesSurviveARestart) {
   EXPECT_EQ(Close(), 0);
 
   AppSettings s = ParseFile(Path("lorewell.set"));
-  EXPECT_EQ(s.windowX, 210);
-  EXPECT_EQ(s.windowY, 160);
-  EXPECT_EQ(s.windowWidth, 900);
-  EXPECT_EQ(s.windowHeight, 700);
-  EXPECT_EQ(s.reserved8[0], 0xAB);
-  EXPECT_EQ(s.reserved648[517], 0xCD);
-  EXPECT_EQ(s.reserved1748[17], 0xEF);
+  EXPECT_EQ(std::tuple(s.windowX, s.windowY, s.windowWidth, s.windowHeight),
+            std::tuple(210, 160, 900, 700));
+  EXPECT_EQ(std::tuple(s.reserved8[0], s.reserved648[517], s.reserved1748[17]),
+            std::tuple(0xAB, 0xCD, 0xEF));
   EXPECT_EQ(s.language, 418);
 
   ASSERT_EQ(Start(), 0);
@@ -197,15 +191,6 @@ TEST(SettingsFile, ManifestMakesWindowsReportVersion8OrLater) {
   DWORD v = GetVersion();
   EXPECT_TRUE(IsSupportedWindowsVersion(LOBYTE(LOWORD(v)), HIBYTE(LOWORD(v))))
       << "GetVersion " << int(LOBYTE(LOWORD(v))) << "." << int(HIBYTE(LOWORD(v)));
-}
-
-TEST(Messages, BothLanguagesComeFromTheStringTables) {
-  EXPECT_EQ(LoadMessage(409, 18), L"New");
-  EXPECT_EQ(LoadMessage(418, 18), L"Nou");
-  EXPECT_EQ(LoadMessage(418, 24), L"Numărul maxim de noduri a fost atins !");
-  EXPECT_EQ(LoadMessage(409, 36, L"C:\\a b.db"), L"The file 'C:\\a b.db' does not exist !");
-  // A damaged language word falls back to English rather than an empty box.
-  EXPECT_EQ(LoadMessage(12345, 20), L"The application requires at least Windows 8 !");
 }
 
 }  // namespace

@@ -19,37 +19,6 @@ TEST(CommandTable, EveryIdAppearsOnceAndEveryRoutineIsReachable) {
     EXPECT_TRUE(routines.count(static_cast<Routine>(r))) << RoutineName(static_cast<Routine>(r));
 }
 
-TEST(CommandTable, IdsReachTheRoutineOfTheirOwningSubsystem) {
-  struct Case {
-    int id;
-    Routine routine;
-    Subsystem owner;
-  } cases[] = {
-      {kCmdMinimize, Routine::kMinimize, Subsystem::kShell},
-      {kCmdReadingMode, Routine::kReadingMode, Subsystem::kShell},
-      {kCmdSnapFill, Routine::kSnapWindow, Subsystem::kShell},
-      {kCmdFindPrevious, Routine::kFindNext, Subsystem::kEditor},
-      {kCmdNewLibrary, Routine::kNewLibrary, Subsystem::kStore},
-      {kCmdMenuImport, Routine::kImport, Subsystem::kStore},  // menu and key share the routine
-      {kCmdImport, Routine::kImport, Subsystem::kStore},
-      {kCmdMenuOptions, Routine::kShowOptions, Subsystem::kShell},
-      {kCmdMenuPassword, Routine::kPasswordKey, Subsystem::kStore},
-      {kCmdNotesPalette, Routine::kNotesPalette, Subsystem::kMusic},
-      {kCmdCharMusicals, Routine::kNotesPalette, Subsystem::kMusic},
-      {kCmdClipboardSql, Routine::kRunSql, Subsystem::kExec},
-      {kCmdMenuUpdate, Routine::kUpdateCheck, Subsystem::kOnline},
-      {kCmdPictureLast, Routine::kInsertPicture, Subsystem::kEditor},
-      {kCmdNothing, Routine::kIgnore, Subsystem::kShell},
-      {kCmdShowButtonLast, Routine::kShowHideButton, Subsystem::kShell},
-  };
-  for (const Case& c : cases) {
-    const CommandSpec* spec = FindCommand(c.id);
-    ASSERT_TRUE(spec) << c.id;
-    EXPECT_EQ(spec->routine, c.routine) << c.id;
-    EXPECT_EQ(OwnerOf(spec->routine), c.owner) << c.id;
-  }
-}
-
 TEST(CommandTable, AttachmentRangeDoesNotSwallowTheTreeMenu) {
   ASSERT_TRUE(FindCommand(6660));
   EXPECT_EQ(FindCommand(6661)->routine, Routine::kAttachment);
@@ -64,30 +33,6 @@ TEST(CommandTable, UnknownIdsAreIgnored) {
   for (int id : {0, 1, 19, 33, 55, 96, 6603, 9900, 9913, 12345, -1}) {
     EXPECT_EQ(FindCommand(id), nullptr) << id;
     EXPECT_EQ(Decide(id, ShellState{}).verdict, Verdict::kUnknown) << id;
-  }
-}
-
-TEST(Preconditions, EachNeedFailsOnItsOwnCondition) {
-  ShellState all{false, true, true, true, true};
-  EXPECT_TRUE(NeedsMet(kNeedIdle | kNeedEditor | kNeedNode | kNeedLibrary | kNeedEditable, all));
-  struct Case {
-    unsigned need;
-    void (*spoil)(ShellState*);
-  } cases[] = {
-      {kNeedIdle, [](ShellState* s) { s->busy = true; }},
-      {kNeedEditor, [](ShellState* s) { s->editorFocused = false; }},
-      {kNeedNode, [](ShellState* s) { s->nodeSelected = false; }},
-      {kNeedLibrary, [](ShellState* s) { s->libraryOpen = false; }},
-      {kNeedEditable, [](ShellState* s) { s->pageEditable = false; }},
-  };
-  for (const Case& c : cases) {
-    ShellState s = all;
-    c.spoil(&s);
-    EXPECT_FALSE(NeedsMet(c.need, s)) << c.need;
-    EXPECT_TRUE(NeedsMet(kNeedNone, s));
-    // Every other need still holds in the spoiled state.
-    unsigned others = (kNeedIdle | kNeedEditor | kNeedNode | kNeedLibrary | kNeedEditable) & ~c.need;
-    EXPECT_TRUE(NeedsMet(others, s)) << c.need;
   }
 }
 

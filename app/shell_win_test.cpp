@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 #include <thread>
 
 #include "app/commands_win.h"
@@ -30,6 +31,14 @@ void WriteSettings(const std::wstring& path, const AppSettings& s) {
   std::vector<uint8_t> bytes = SerializeSettings(s);
   std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+AppSettings ReadSettingsFile(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  AppSettings s{};
+  EXPECT_EQ(ParseSettings(bytes.data(), bytes.size(), &s), SettingsParse::kOk);
+  return s;
 }
 
 RECT ChildRect(HWND child) {
@@ -56,26 +65,6 @@ class Shell : public AppTest {
   }
 };
 
-TEST_F(Shell, StripLayoutNumbersWithAllButtonsHiddenAndShown) {
-  ASSERT_EQ(StartEmpty(), 0);
-  for (int32_t& v : g_settings.stripButtonVisible) v = 0;
-  LayoutStrip();
-  EXPECT_EQ(ChildRect(g_buttons[kButtonShowHide]->window).left, 42);
-  EXPECT_EQ(ChildRect(GetDlgItem(g_shell.strip, kPathLabelId)).left, 60);
-  for (int i = 2; i <= 13; ++i) EXPECT_FALSE(IsWindowVisible(g_buttons[i]->window)) << i;
-  for (int32_t& v : g_settings.stripButtonVisible) v = 1;
-  LayoutStrip();
-  EXPECT_EQ(ChildRect(g_buttons[kButtonShowHide]->window).left, 306);
-  for (int i = 2; i <= 13; ++i) EXPECT_TRUE(IsWindowVisible(g_buttons[i]->window)) << i;
-  RECT client;
-  GetClientRect(g_mainWindow, &client);
-  EXPECT_EQ(ChildRect(g_buttons[kButtonClose]->window).left, client.right - 26);
-  EXPECT_EQ(ChildRect(g_buttons[kButtonMinimize]->window).left, client.right - 78);
-  // Every button has its four bitmaps.
-  for (int i = 1; i <= kStripButtonCount; ++i)
-    for (HBITMAP b : g_buttons[i]->bitmaps) EXPECT_TRUE(b) << "button " << i;
-}
-
 TEST_F(Shell, ScreenshotsWithAllButtonsInBothLanguages) {
   for (int language : {409, 418}) {
     AppSettings s = DefaultSettings();
@@ -95,6 +84,10 @@ TEST_F(Shell, ScreenshotsWithAllButtonsInBothLanguages) {
     SendMessageW(g_shell.tooltip, TTM_GETTEXTW, 40, reinterpret_cast<LPARAM>(&ti));
     EXPECT_STREQ(tip, language == 409 ? L" New file (Ctrl+N)" : L" Fișier db nou (Ctrl+N)");
     EXPECT_EQ(SendMessageW(g_shell.tooltip, TTM_GETTOOLCOUNT, 0, 0), kStripButtonCount);
+    for (int i = 2; i <= 13; ++i) EXPECT_TRUE(IsWindowVisible(g_buttons[i]->window)) << i;
+    // Every button has its four bitmaps.
+    for (int i = 1; i <= kStripButtonCount; ++i)
+      for (HBITMAP b : g_buttons[i]->bitmaps) EXPECT_TRUE(b) << "button " << i;
     SaveScreenshot(g_mainWindow, language == 409 ? "main-window-en-all-buttons" : "main-window-ro-all-buttons");
     EXPECT_EQ(Close(), 0);
   }
@@ -157,32 +150,7 @@ TEST_F(Shell, ReadingModeHidesTheTreeAndClosingInItStoresTreeWidth150) {
   EXPECT_EQ(ChildRect(g_shell.editor1).left, 4);
   EXPECT_EQ(g_buttons[kButtonFind]->state, static_cast<unsigned>(kStateDisabled));
   EXPECT_EQ(Close(), 0);
-  AppSettings s{};
-  std::ifstream in(std::filesystem::path(Path("lorewell.set")), std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  ASSERT_EQ(ParseSettings(bytes.data(), bytes.size(), &s), SettingsParse::kOk);
-  EXPECT_EQ(s.treeWidth, 150);
-}
-
-TEST_F(Shell, AltPDoesNothing) {
-  ASSERT_EQ(StartEmpty(), 0);
-  Activate();
-  RECT before, after;
-  GetWindowRect(g_mainWindow, &before);
-  AppSettings settingsBefore = g_settings;
-  std::vector<std::pair<int, Routine>> seen;
-  SetDispatchProbe([&](int id, Routine r) { seen.push_back({id, r}); });
-  PressKeys({VK_MENU, 'P'});
-  SetDispatchProbe(nullptr);
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].first, kCmdNothing);
-  EXPECT_EQ(seen[0].second, Routine::kIgnore);
-  PressKeys({VK_MENU, 'P'});  // now the real routine
-  GetWindowRect(g_mainWindow, &after);
-  EXPECT_TRUE(EqualRect(&before, &after));
-  EXPECT_EQ(memcmp(&settingsBefore, &g_settings, sizeof g_settings), 0);
-  EXPECT_EQ(GetFocus(), g_shell.tree);
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(ReadSettingsFile(Path("lorewell.set")).treeWidth, 150);
 }
 
 TEST_F(Shell, EveryAcceleratorReachesItsRoutine) {
@@ -281,6 +249,10 @@ TEST(Resources, EveryMessageExistsInBothLanguagesAndTooltipsFitTheirField) {
   EXPECT_EQ(LoadMessage(418, 60).find(L"\r\nredenumiți"), 47u);
   EXPECT_EQ(LoadMessage(418, 33), L"Proces intern în derulare, vă rugăm așteptați !");
   EXPECT_EQ(LoadMessage(409, 23).back(), L' ');
+  EXPECT_EQ(LoadMessage(418, 24), L"Numărul maxim de noduri a fost atins !");
+  EXPECT_EQ(LoadMessage(409, 36, L"C:\\a b.db"), L"The file 'C:\\a b.db' does not exist !");
+  // A damaged language word falls back to English rather than an empty box.
+  EXPECT_EQ(LoadMessage(12345, 20), L"The application requires at least Windows 8 !");
   // Bitmaps and icons the other parts load by number.
   HINSTANCE self = GetModuleHandleW(nullptr);
   for (int id : {1, 2, 3, 346, 777, 778, 793})
@@ -348,19 +320,14 @@ TEST_F(Shell, UnknownCommandIdsAreIgnored) {
 
 TEST_F(Shell, OutOfRangeSettingsStillGiveAUsableWindow) {
   AppSettings s = DefaultSettings();
-  s.windowX = -30000;
-  s.windowY = -30000;
-  s.windowWidth = -5;
-  s.windowHeight = -5;
-  s.treeWidth = 10000;
-  s.language = 0;
+  s.windowX = s.windowY = -30000;
+  s.windowWidth = s.windowHeight = -5;
+  s.treeWidth = 10000, s.language = 0;
   WriteSettings(Path("lorewell.set"), s);
   ASSERT_EQ(StartEmpty(), 0);
   RECT r;
   GetWindowRect(g_mainWindow, &r);
-  EXPECT_EQ(r.left, 120);
-  EXPECT_EQ(r.top, 120);
-  EXPECT_EQ(r.right - r.left, 800);
+  EXPECT_EQ(std::tuple(r.left, r.top, r.right - r.left), std::tuple(120, 120, 800));
   EXPECT_EQ(g_settings.treeWidth, 333);
   EXPECT_TRUE(g_shell.menu) << "language 0 reads the English menu";
   wchar_t label[32] = L"";
@@ -403,18 +370,17 @@ TEST_F(Shell, SnappingAndF11UseTheWorkArea) {
   ASSERT_EQ(StartEmpty(), 0);
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  RECT r;
-  RunCommand(kCmdSnapRight);
-  GetWindowRect(g_mainWindow, &r);
-  EXPECT_EQ(r.left, work.left + 99);
-  EXPECT_EQ(r.right, work.right);
-  RunCommand(kCmdSnapLeft);
-  GetWindowRect(g_mainWindow, &r);
-  EXPECT_EQ(r.left, work.left);
-  EXPECT_EQ(r.right, work.right - 99);
-  RunCommand(kCmdSnapFill);
-  GetWindowRect(g_mainWindow, &r);
-  EXPECT_EQ(r.bottom, work.bottom);
+  auto after = [](int command) {
+    RunCommand(command);
+    RECT r;
+    GetWindowRect(g_mainWindow, &r);
+    return r;
+  };
+  RECT r = after(kCmdSnapRight);
+  EXPECT_EQ(std::pair(r.left, r.right), std::pair(work.left + 99, work.right));
+  r = after(kCmdSnapLeft);
+  EXPECT_EQ(std::pair(r.left, r.right), std::pair(work.left, work.right - 99));
+  EXPECT_EQ(after(kCmdSnapFill).bottom, work.bottom);
   RunCommand(kCmdMaximize);
   EXPECT_TRUE(IsZoomed(g_mainWindow));
   RunCommand(kCmdMaximize);
@@ -429,16 +395,6 @@ TEST_F(Shell, TabCyclesTheFocusBetweenTreeAndPage) {
   RunCommand(kCmdFocusCycle);
   EXPECT_EQ(GetFocus(), g_shell.tree);
 }
-
-TEST_F(Shell, WordWrapTogglesTheSetting) {
-  ASSERT_EQ(StartEmpty(), 0);
-  EXPECT_EQ(g_settings.wordWrap, 1);
-  RunCommand(kCmdWordWrap);
-  EXPECT_EQ(g_settings.wordWrap, 0);
-  RunCommand(kCmdWordWrap);
-  EXPECT_EQ(g_settings.wordWrap, 1);
-}
-
 
 TEST_F(Shell, MissingMidiOutputIsReportedAtStartAndTheStartGoesOn) {
   ASSERT_EQ(StartEmpty(), 0);
@@ -507,37 +463,36 @@ TEST_F(Shell, DroppedFilesReachTheDropRoutineInOrderAndPickTheCurrentEditor) {
   const std::vector<std::wstring> paths = {Path("Fișier ăâ.txt"), L"C:\\pictures\\one.png",
                                            std::wstring(250, L'x') + L".rtf"};
 
+  auto drop = [](HWND on, const std::vector<std::wstring>& files) {
+    g_dropped.clear();
+    PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(on), files)), 0);
+    Pump(50);
+  };
+
   // Split view with pane 2 current; a drop on pane 1 makes pane 1 current.
   SendMessageW(g_mainWindow, WM_RBUTTONUP, 0, MAKELPARAM(g_settings.treeWidth + 2, 300));
   ASSERT_TRUE(g_shell.splitView);
   g_shell.currentEditor = g_shell.editor2;
-  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.editor1), paths)), 0);
-  Pump(50);
+  drop(g_shell.editor1, paths);
   EXPECT_EQ(g_dropped, paths);
   EXPECT_EQ(g_shell.currentEditor, g_shell.editor1);
 
   // Dropped on the tree while pane 2 has the focus: pane 2 becomes current.
-  g_dropped.clear();
   SetFocus(g_shell.editor2);
   g_shell.currentEditor = g_shell.editor1;
-  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.tree), {paths[1]})), 0);
-  Pump(50);
+  drop(g_shell.tree, {paths[1]});
   EXPECT_EQ(g_dropped, std::vector<std::wstring>{paths[1]});
   EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
 
   // Dropped on the tree with the tree focused: the current editor stays.
-  g_dropped.clear();
   SetFocus(g_shell.tree);
-  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.tree), {paths[0]})), 0);
-  Pump(50);
+  drop(g_shell.tree, {paths[0]});
   EXPECT_EQ(g_dropped, std::vector<std::wstring>{paths[0]});
   EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
 
   // While a worker runs the drop is ignored.
-  g_dropped.clear();
   g_busy = true;
-  PostMessageW(g_mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(CentreOf(g_shell.editor1), paths)), 0);
-  Pump(50);
+  drop(g_shell.editor1, paths);
   g_busy = false;
   EXPECT_TRUE(g_dropped.empty());
   EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
@@ -621,10 +576,7 @@ TEST_F(Shell, ShowHidePopupStaysOpenWhileSeveralButtonsAreToggled) {
   EXPECT_FALSE(VisibleMenuWindow());
   // The choice is what the settings file keeps.
   EXPECT_EQ(Close(), 0);
-  std::ifstream in(std::filesystem::path(Path("lorewell.set")), std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  AppSettings s{};
-  ASSERT_EQ(ParseSettings(bytes.data(), bytes.size(), &s), SettingsParse::kOk);
+  const AppSettings s = ReadSettingsFile(Path("lorewell.set"));
   EXPECT_EQ(s.stripButtonVisible[0], 0);
   EXPECT_EQ(s.stripButtonVisible[11], 1);
 }

@@ -21,12 +21,5 @@ TEST(Utf, BrokenInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
-TEST(Utf, LengthStopsAtCapacity) {
-  char16_t buf[4] = {u'a', u'b', u'c', u'd'};
-  EXPECT_EQ(Utf16Length(buf, 4), 4u);
-  buf[2] = 0;
-  EXPECT_EQ(Utf16Length(buf, 4), 2u);
-}
-
 }  // namespace
 }  // namespace lw

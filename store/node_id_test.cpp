@@ -12,14 +12,11 @@ TEST(NodeId, KindAndMarkComeFromTheLastTwoDigits) {
   };
   const Case cases[] = {
       {4200, true, false, false, false, true},       // folder
-      {1846802, false, true, false, false, true},    // book
       {1745704, false, false, true, false, true},    // file
       {1846812, false, true, false, true, true},     // favourite book
-      {1745714, false, false, true, true, true},     // favourite file
       {4210, false, false, false, false, false},     // folders are never marked
       {1846801, false, false, false, false, false},  // legacy book digit
       {1745722, false, false, false, false, false},  // tens digit 2
-      {1745734, false, false, false, false, false},
       {2, false, true, false, false, false},         // number 0
       {3276900, true, false, false, false, false},   // number 32769
   };

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "store/cipher_test_library.h"
@@ -18,11 +17,6 @@ namespace {
 using testing::Describe;
 using testing::Row;
 namespace fs = std::filesystem;
-
-std::string FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 const std::vector<Row> kSmall = {
     {100, 0, 0, "Folder", {}}, {202, 100, 0, "Book", "{\\rtf1 b}"}, {314, 202, 0, "Fav", {}}};
@@ -99,13 +93,13 @@ TEST_F(NodeStoreTest, FilesThatAreNotLibrariesAreLeftAsTheyAre) {
         std::tuple{other, OpenOutcome::kFailed, "no such table: tab"},
         std::tuple{cut, OpenOutcome::kFailed, "database disk image is malformed"}}) {
     SCOPED_TRACE(path.string());
-    const std::string before = FileBytes(path);
+    const std::string before = testing::ReadBytes(path);
     log_.clear();
     EXPECT_EQ(store_.OpenLibraryNow(path.u16string(), model_).outcome, outcome);
     EXPECT_EQ(log_.empty() ? "" : log_.messages().back(), message);
     EXPECT_FALSE(store_.library_open());
     store_.CancelDecryption();
-    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(testing::ReadBytes(path), before);
   }
   const std::u16string missing = dir_.File16("missing.db");
   EXPECT_EQ(store_.OpenLibraryNow(missing, model_).outcome, OpenOutcome::kMissing);

@@ -9,7 +9,6 @@
 #include "store/cipher_test_library.h"
 #include "store/cipher_vfs.h"
 #include "store/library_fixture.h"
-#include "store/page_text.h"
 
 namespace lw {
 namespace {
@@ -376,26 +375,6 @@ TEST(ConvertedPath, ReplacesOnlyTheExtension) {
   EXPECT_EQ(ConvertedPath(u"C:\\a.idb\\Note.IDB"), u"C:\\a.idb\\Note.db");
   EXPECT_EQ(ConvertedPath(u"/x/lib.idb"), u"/x/lib.db");
   EXPECT_EQ(ConvertedPath(u"/x/lib.db"), u"/x/lib.db");
-}
-
-// --- Table report ------------------------------------------------------------------
-
-TEST(TableReport, IsAFiveColumnTableWithTheHeaderAndThreeExampleRows) {
-  const std::string& rtf = TableReportRtf();
-  EXPECT_EQ(RtfToText(rtf), u"id\tp\ti\tt\tr\t\r\n"
-                            u"4200\t0\t0\tNew folder\t\t\r\n"
-                            u"1846802\t4200\t0\tNew book\t\t\r\n"
-                            u"1745704\t1846802\t0\tNew file\t\t\r\n\r\n");
-  EXPECT_EQ(std::count(rtf.begin(), rtf.end(), '{'), std::count(rtf.begin(), rtf.end(), '}'));
-  for (const char* part : {"\\ansicpg1250", "Times New Roman;", "Courier New;", "Calibri;",
-                           "\\red166\\green166\\blue166", "\\trrh461", "\\fs20"}) {
-    EXPECT_NE(rtf.find(part), std::string::npos) << part;
-  }
-  size_t at = 0;
-  for (const char* edge : {"\\cellx993", "\\cellx2127", "\\cellx3123", "\\cellx4824", "\\cellx6355"}) {
-    at = rtf.find(edge, at);
-    EXPECT_NE(at, std::string::npos) << edge;
-  }
 }
 
 }  // namespace
