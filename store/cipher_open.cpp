@@ -2,6 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
 #include "base/utf.h"
 #include "store/cipher_key.h"
 #include "store/cipher_vfs.h"
@@ -75,6 +81,73 @@ bool ProbeReadable(sqlite3* db) {
 
 bool OpenWithPassword(Db& db, const std::u16string& path, std::u16string_view password) {
   return OpenUtf8(db, Utf16ToUtf8(path).c_str(), DeriveCipherKey(password));
+}
+
+namespace {
+
+constexpr char kSqliteHeader[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                    'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+// The smallest page SQLite writes; every library is a whole number of pages.
+constexpr std::uintmax_t kSmallestPage = 512;
+// Bytes looked at to tell cipher output from anything else.
+constexpr std::size_t kSniffed = 64;
+
+// Up to `n` first bytes of a regular file; nothing for any other path.
+std::string FirstBytes(const std::u16string& path, std::size_t n, std::uintmax_t* size) {
+  std::error_code ec;
+  const std::filesystem::path file(path);
+  if (!std::filesystem::is_regular_file(file, ec)) return {};
+  *size = std::filesystem::file_size(file, ec);
+  if (ec) return {};
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes(n, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(n));
+  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
+}
+
+// RC4 output is uniform: a run of six equal bytes in 64 comes up about once
+// in 10^10 files, 64 printable characters never. A plain header that was
+// damaged, a text file or a zeroed block shows one or the other.
+bool LooksLikeCipherOutput(const std::string& bytes) {
+  std::size_t run = 1;
+  bool printable = true;
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    const auto c = static_cast<unsigned char>(bytes[k]);
+    run = k > 0 && bytes[k] == bytes[k - 1] ? run + 1 : 1;
+    if (run >= 6) return false;
+    printable = printable && (c == '\t' || c == '\n' || c == '\r' || (c >= 0x20 && c < 0x7F));
+  }
+  return !printable;
+}
+
+}  // namespace
+
+LibraryFileKind ClassifyLibraryFile(const std::u16string& path) {
+  std::uintmax_t size = 0;
+  const std::string head = FirstBytes(path, kSniffed, &size);
+  if (head.size() >= sizeof kSqliteHeader &&
+      std::memcmp(head.data(), kSqliteHeader, sizeof kSqliteHeader) == 0) {
+    return LibraryFileKind::kPlain;
+  }
+  if (size < kSmallestPage || size % kSmallestPage != 0 || head.size() < kSniffed ||
+      !LooksLikeCipherOutput(head)) {
+    return LibraryFileKind::kNotLibrary;
+  }
+  return LibraryFileKind::kEnciphered;
+}
+
+bool PasswordOpensHeader(const std::u16string& path, std::u16string_view password) {
+  const std::optional<CipherKey> key = DeriveCipherKey(password);
+  std::uintmax_t size = 0;
+  std::string head = FirstBytes(path, sizeof kSqliteHeader, &size);
+  if (head.size() < sizeof kSqliteHeader) return false;
+  if (key) {
+    const PageKeystream stream(*key);
+    auto* bytes = reinterpret_cast<uint8_t*>(head.data());
+    XorBytes(bytes, bytes, stream.bytes(), head.size());
+  }
+  return std::memcmp(head.data(), kSqliteHeader, sizeof kSqliteHeader) == 0;
 }
 
 }  // namespace lw

@@ -41,4 +41,23 @@ bool ProbeReadable(sqlite3* db);
 // from the start. No probe.
 bool OpenWithPassword(Db& db, const std::u16string& path, std::u16string_view password);
 
+// --- Telling files apart ------------------------------------------------------------
+
+enum class LibraryFileKind {
+  kPlain,       // begins with SQLite's header
+  kEnciphered,  // whole 512-byte units whose first bytes look like cipher output
+  kNotLibrary,  // empty, cut short, text, or a damaged header: no key reads it
+};
+
+// What the file at `path` is, from its size and first bytes. A file that is
+// not a regular one is never opened here (reading a named pipe would wait)
+// and counts as kNotLibrary. Tells a damaged or foreign file from an
+// enciphered library, which a password prompt would otherwise take it for.
+LibraryFileKind ClassifyLibraryFile(const std::u16string& path);
+
+// Whether the key of `password` deciphers the file's first 16 bytes into
+// SQLite's header string: the password is right even when the rest of the
+// file is damaged.
+bool PasswordOpensHeader(const std::u16string& path, std::u16string_view password);
+
 }  // namespace lw

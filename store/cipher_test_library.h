@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -17,6 +18,20 @@ namespace lw::testing {
 inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Bytes with no pattern in them, as cipher output has none (a fixed seed:
+// the same bytes every run).
+inline std::string NoiseBytes(std::size_t n) {
+  std::string bytes(n, '\0');
+  std::uint32_t x = 2463534242u;
+  for (char& c : bytes) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    c = static_cast<char>(x >> 24);
+  }
+  return bytes;
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {

@@ -68,8 +68,10 @@ void Statement::Finalize() {
 bool Statement::Bind(const std::function<int(sqlite3_stmt*)>& bind) {
   if (!stmt_) return false;
   ConnectionLock lock(db_->db_);
-  if (bind(stmt_) == SQLITE_OK) return true;
+  const int rc = bind(stmt_);
+  if (rc == SQLITE_OK) return true;
   failed_ = true;
+  db_->last_error_ = rc;
   std::u16string text = db_->ErrorText();
   lock.Unlock();
   db_->Report(text);
@@ -78,6 +80,10 @@ bool Statement::Bind(const std::function<int(sqlite3_stmt*)>& bind) {
 
 bool Statement::BindInt(int index, int value) {
   return Bind([&](sqlite3_stmt* s) { return sqlite3_bind_int(s, index, value); });
+}
+
+bool Statement::BindInt64(int index, long long value) {
+  return Bind([&](sqlite3_stmt* s) { return sqlite3_bind_int64(s, index, value); });
 }
 
 bool Statement::BindText16(int index, std::u16string_view text) {
@@ -105,6 +111,24 @@ bool Statement::BindPage(int index, std::string_view rtf) {
   return BindBlob(index, stored.data(), stored.size());
 }
 
+bool Statement::BindNull(int index) {
+  return Bind([&](sqlite3_stmt* s) { return sqlite3_bind_null(s, index); });
+}
+
+bool Statement::BindColumn(int index, const Statement& from, int col) {
+  if (!from.stmt_) return false;
+  return Bind([&](sqlite3_stmt* s) {
+    return sqlite3_bind_value(s, index, sqlite3_column_value(from.stmt_, col));
+  });
+}
+
+void Statement::Reset() {
+  if (!stmt_) return;
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+  failed_ = false;
+}
+
 bool Statement::Step() {
   if (!stmt_) return false;
   ConnectionLock lock(db_->db_);
@@ -112,6 +136,7 @@ bool Statement::Step() {
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
   failed_ = true;
+  db_->last_error_ = rc;
   std::u16string text = db_->ErrorText();
   lock.Unlock();
   db_->Report(text);
@@ -141,18 +166,33 @@ std::u16string Statement::ColumnText16(int col) const {
   return std::u16string(text, static_cast<size_t>(bytes) / 2);
 }
 
+namespace {
+
+// The bytes of a column as stored. A text value (a page that another
+// program wrote as TEXT) is taken as UTF-8: its raw bytes in a UTF-16
+// library would hold a zero after every ASCII letter, and a page is read up
+// to its first zero.
+std::string_view ColumnBytes(sqlite3_stmt* stmt, int col) {
+  const void* data = sqlite3_column_type(stmt, col) == SQLITE_TEXT
+                         ? static_cast<const void*>(sqlite3_column_text(stmt, col))
+                         : sqlite3_column_blob(stmt, col);
+  const int bytes = sqlite3_column_bytes(stmt, col);
+  if (!data || bytes <= 0) return {};
+  return std::string_view(static_cast<const char*>(data), static_cast<size_t>(bytes));
+}
+
+}  // namespace
+
 std::string Statement::ColumnBlob(int col) const {
   if (!stmt_) return {};
-  const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, col));
-  const int bytes = sqlite3_column_bytes(stmt_, col);
-  if (!data || bytes <= 0) return {};
-  return std::string(data, static_cast<size_t>(bytes));
+  return std::string(ColumnBytes(stmt_, col));
 }
 
 std::string Statement::ColumnPage(int col) const {
   if (!stmt_) return {};
-  const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, col));
-  const int bytes = sqlite3_column_bytes(stmt_, col);
+  const std::string_view stored = ColumnBytes(stmt_, col);
+  const char* data = stored.data();
+  const auto bytes = static_cast<int>(stored.size());
   if (!data || bytes <= 0) return {};
   const void* zero = std::memchr(data, 0, static_cast<size_t>(bytes));
   const size_t length =
@@ -188,6 +228,7 @@ bool Db::Open(const std::u16string& path) {
   // handle must be closed all the same.
   std::u16string text = db ? std::u16string(static_cast<const char16_t*>(sqlite3_errmsg16(db)))
                            : Utf8ToUtf16(sqlite3_errstr(rc));
+  last_error_ = rc;
   sqlite3_close_v2(db);
   Report(text);
   return false;
@@ -225,6 +266,7 @@ bool Db::Exec(const std::string& sql) {
   const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);
   if (rc == SQLITE_OK) return true;
   std::u16string text = Utf8ToUtf16(message ? message : sqlite3_errstr(rc));
+  last_error_ = rc;
   sqlite3_free(message);
   lock.Unlock();
   Report(text);
@@ -244,6 +286,7 @@ Statement Db::Prepare(std::u16string_view sql) {
   // Text without a statement in it (empty, only a comment) prepares "fine"
   // to nothing; it is a failure all the same, as nothing would run.
   std::u16string text = rc == SQLITE_OK ? u"empty SQL statement" : ErrorText();
+  last_error_ = rc == SQLITE_OK ? SQLITE_ERROR : rc;
   lock.Unlock();
   Report(text);
   return {};
@@ -260,6 +303,7 @@ Statement Db::Prepare8(std::string_view sql) {
       sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
   if (rc == SQLITE_OK && stmt) return Statement(this, stmt);
   std::u16string text = rc == SQLITE_OK ? u"empty SQL statement" : ErrorText();
+  last_error_ = rc == SQLITE_OK ? SQLITE_ERROR : rc;
   lock.Unlock();
   Report(text);
   return {};
@@ -277,6 +321,27 @@ int Db::CountChildren(int parent) {
 int Db::CountNodes() { return QueryInt(Prepare(FormatSql16(kSqlCountNodes)), 0); }
 
 int Db::FormatVersion() { return QueryInt(Prepare8(kSqlReadVersion), 1); }
+
+// --- RowInserter -------------------------------------------------------------------
+
+RowInserter::RowInserter(Db& db) : insert_(db.Prepare(FormatSql16(kSqlInsertRow))) {}
+
+bool RowInserter::BindRow(const NodeValues& row) {
+  insert_.Reset();
+  return insert_.BindInt(1, row.id) && insert_.BindInt(2, row.parent) &&
+         insert_.BindInt(3, row.order) && insert_.BindText16(4, row.title);
+}
+
+bool RowInserter::Insert(const NodeValues& row, const Statement& from, int col) {
+  return BindRow(row) && insert_.BindColumn(5, from, col) && insert_.Run();
+}
+
+bool RowInserter::Insert(const NodeValues& row, const std::string* stored) {
+  if (!BindRow(row)) return false;
+  const bool bound = stored ? insert_.BindBlob(5, stored->data(), stored->size())
+                            : insert_.BindNull(5);
+  return bound && insert_.Run();
+}
 
 bool IsRegularFile(const std::u16string& path) {
   std::error_code ec;

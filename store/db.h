@@ -46,10 +46,17 @@ class Statement {
   // Parameters are numbered from 1. Values are copied by SQLite. Each
   // answers false (and reports) on failure.
   bool BindInt(int index, int value);
+  bool BindInt64(int index, long long value);
   bool BindText16(int index, std::u16string_view text);
   bool BindBlob(int index, const void* data, std::size_t size);
   // A page as stored: the RTF bytes followed by one zero byte.
   bool BindPage(int index, std::string_view rtf);
+  bool BindNull(int index);
+  // Column `col` of `from`'s current row as it is stored: NULL stays NULL, a
+  // blob keeps its length, a text stays a text.
+  bool BindColumn(int index, const Statement& from, int col);
+  // Makes the statement ready to run again with new values.
+  void Reset();
 
   // Runs to the next row: true when a row is available. False when the
   // statement is done or failed; failures are reported and set failed().
@@ -129,6 +136,10 @@ class Db {
   // Hands `message` to the sink. For callers that detect a failure of
   // their own around a connection call.
   void Report(const std::u16string& message) const;
+  // The primary result code of the last failure reported by a call on this
+  // connection (SQLITE_BUSY, SQLITE_CORRUPT, ...); 0 when none failed yet.
+  // Lets a caller tell the user why in words of its own.
+  int last_error() const { return last_error_ & 0xFF; }
 
  private:
   friend class Statement;
@@ -140,6 +151,34 @@ class Db {
 
   ErrorSink on_error_;
   sqlite3* db_ = nullptr;
+  int last_error_ = 0;
+};
+
+// The values of one node row but its page.
+struct NodeValues {
+  int id = 0;
+  int parent = 0;
+  int order = 0;
+  std::u16string_view title;
+};
+
+// Node rows written with every value bound and the statement prepared once:
+// the copies of an import, an export or a paste. Titles are bound, so any
+// character in them (a NUL, an apostrophe) is stored as it is.
+class RowInserter {
+ public:
+  explicit RowInserter(Db& db);
+  // False when the statement could not be prepared (reported).
+  explicit operator bool() const { return insert_.ok(); }
+  // The page is column `col` of `from`'s current row, copied as stored.
+  bool Insert(const NodeValues& row, const Statement& from, int col);
+  // The page is `stored` as it is (a stored page ends with its zero byte),
+  // or NULL when there is none.
+  bool Insert(const NodeValues& row, const std::string* stored);
+
+ private:
+  bool BindRow(const NodeValues& row);
+  Statement insert_;
 };
 
 // Whether `path` names an existing regular file. Open would create an empty

@@ -89,7 +89,9 @@ TEST_F(DbTest, FailuresReportSqliteTextAndTheNextStatementRuns) {
   ASSERT_TRUE(db.CreateLibrary(dir_.File16("lib.db")));
 
   EXPECT_FALSE(db.Prepare(u"SELECT nope FROM tab").ok());
-  EXPECT_TRUE(db.Prepare(FormatSql16(kSqlInsertFolder, {4200, 0, u"a"})).Run());
+  Statement insert = db.Prepare(FormatSql16(kSqlInsertFolder, {4200, 0}));
+  EXPECT_TRUE(insert.BindText16(1, u"a") && insert.Run());
+  insert.Finalize();
   EXPECT_FALSE(db.Exec("DELETE FROM missing; DELETE FROM tab"));  // stops at the failure
   Statement overflow = db.Prepare(u"SELECT abs(-9223372036854775808)");
   EXPECT_FALSE(overflow.Step());

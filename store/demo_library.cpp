@@ -136,9 +136,11 @@ class DemoWriter {
       if (node.favourite) id = MarkFavourite(*id);
       const std::u16string insert =
           node.kind == NodeKind::kFolder
-              ? FormatSql16(kSqlInsertFolder, {*id, order, node.title})
-              : FormatSql16(kSqlInsertChild, {*id, parent, order, node.title});
-      Run(db_.Prepare(insert));
+              ? FormatSql16(kSqlInsertFolder, {*id, order})
+              : FormatSql16(kSqlInsertChild, {*id, parent, order});
+      Statement row = db_.Prepare(insert);
+      row.BindText16(1, node.title);
+      Run(std::move(row));
       Statement store = db_.Prepare(FormatSql16(kSqlStorePage));
       store.BindPage(1, node.page);
       store.BindInt(2, *id);

@@ -44,6 +44,16 @@ bool LooksEnciphered(const std::u16string& path) {
   return in.gcount() != sizeof head || std::string_view(head, sizeof head) != "SQLite";
 }
 
+OpenOutcome OutcomeOfFailure(int sqlite_code) {
+  switch (sqlite_code) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return OpenOutcome::kDamaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return OpenOutcome::kAlreadyOpen;
+    default: return OpenOutcome::kFailed;
+  }
+}
+
 NodeStore::NodeStore(ErrorSink on_error, AppSettings* settings)
     : db_(std::move(on_error)),
       settings_(settings),
@@ -121,9 +131,16 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
     result.outcome = OpenOutcome::kAlreadyOpen;
     return result;
   }
+  // A text file or a damaged one is no enciphered library: asking for its
+  // password would only lead the user astray. The library open so far stays.
+  const LibraryFileKind kind = ClassifyLibraryFile(path);
+  if (kind == LibraryFileKind::kNotLibrary) {
+    result.outcome = OpenOutcome::kNotLibrary;
+    return result;
+  }
   if (db_.is_open()) Close(model, true);
 
-  encrypted_ = LooksEnciphered(path);
+  encrypted_ = kind == LibraryFileKind::kEnciphered;
   if (!db_.Open(path)) {
     encrypted_ = false;
     model.Clear();
@@ -132,6 +149,10 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   if (encrypted_) {
     if (!password_.empty() && key_hook_) key_hook_(db_, password_);
     if (!ProbeReadable(db_.handle())) {
+      // The right password on a damaged file is no reason to ask again.
+      if (!password_.empty() && PasswordOpensHeader(path, password_)) {
+        return Fail(model, OpenOutcome::kDamaged);
+      }
       decryption_pending_ = true;
       pending_path_ = path;
       result.outcome = OpenOutcome::kNeedsPassword;
@@ -145,9 +166,10 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
 
   model.BeginLoad();
   model.Reset(FileNamePart(path));
-  const bool filled = FillTree(db_, model, &result.report);
+  const TreeRead read = FillTree(db_, model, &result.report);
   model.EndLoad();
-  if (!filled) return Fail(model);
+  if (read == TreeRead::kNotLibrary) return Fail(model, OpenOutcome::kNotLibrary);
+  if (read != TreeRead::kRead) return Fail(model, OutcomeOfFailure(db_.last_error()));
 
   // Stamped only once the file has shown itself to be a library, so that
   // opening any other database (or a damaged one) leaves it untouched.
@@ -168,10 +190,10 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   return result;
 }
 
-OpenResult NodeStore::Fail(TreeModel& model) {
+OpenResult NodeStore::Fail(TreeModel& model, OpenOutcome outcome) {
   Close(model, true);
   OpenResult result;
-  result.outcome = OpenOutcome::kFailed;
+  result.outcome = outcome;
   return result;
 }
 

@@ -39,8 +39,16 @@ enum class OpenOutcome {
   kBusy,           // a worker owns the library; the request is ignored
   kNeedsPassword,  // message 44: the file is enciphered and the key did not
                    // read it; decryption is pending for the path
+  kNotLibrary,     // empty, text, a damaged header, or a database without a
+                   // library's table; the library open before stays open
+  kDamaged,        // a library whose pages cannot be read (the password, if
+                   // any, is right); SQLite's text was reported
   kFailed,         // SQLite's text was reported; no library is open
 };
+
+// The outcome of a failed read of a library, from SQLite's result code:
+// damaged for a corrupt file, already open for a locked one.
+OpenOutcome OutcomeOfFailure(int sqlite_code);
 
 struct OpenResult {
   OpenOutcome outcome = OpenOutcome::kFailed;
@@ -160,7 +168,7 @@ class NodeStore {
   void CancelDecryption();
 
  private:
-  OpenResult Fail(TreeModel& model);
+  OpenResult Fail(TreeModel& model, OpenOutcome outcome);
   // A path too long to store or naming the open library; sets the outcome.
   bool RefusesPath(const std::u16string& path, OpenResult* result) const;
 

@@ -88,10 +88,10 @@ TEST_F(NodeStoreTest, FilesThatAreNotLibrariesAreLeftAsTheyAre) {
   fs::resize_file(cut, fs::file_size(cut) / 2);
 
   for (const auto& [path, outcome, message] :
-       {std::tuple{text, OpenOutcome::kNeedsPassword, ""},
-        std::tuple{empty, OpenOutcome::kFailed, "no such table: tab"},
-        std::tuple{other, OpenOutcome::kFailed, "no such table: tab"},
-        std::tuple{cut, OpenOutcome::kFailed, "database disk image is malformed"}}) {
+       {std::tuple{text, OpenOutcome::kNotLibrary, ""},
+        std::tuple{empty, OpenOutcome::kNotLibrary, ""},
+        std::tuple{other, OpenOutcome::kNotLibrary, "the file is not a library: it has no table tab"},
+        std::tuple{cut, OpenOutcome::kDamaged, "database disk image is malformed"}}) {
     SCOPED_TRACE(path.string());
     const std::string before = testing::ReadBytes(path);
     log_.clear();
@@ -114,7 +114,7 @@ TEST_F(NodeStoreTest, FilesThatAreNotLibrariesAreLeftAsTheyAre) {
 // password, and trying again is not refused as "already open".
 TEST_F(NodeStoreTest, EncipheredFileWaitsForItsPassword) {
   const std::u16string path = dir_.File16("secret.db");
-  std::ofstream(fs::path(path), std::ios::binary) << std::string(4096, 'Z');
+  std::ofstream(fs::path(path), std::ios::binary) << testing::NoiseBytes(4096);
   std::vector<std::u16string> keys;
   store_.SetKeyHook([&](Db&, const std::u16string& password) {
     keys.push_back(password);

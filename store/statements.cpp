@@ -20,15 +20,8 @@ std::u16string FormatSql16(std::string_view pattern, std::initializer_list<SqlAr
     if (code == '%') {
       out.push_back(u'%');
     } else if (code == 'i') {
-      if (next == args.end() || next->is_text()) return {};
-      for (char d : std::to_string(next->int_value())) out.push_back(static_cast<char16_t>(d));
-      ++next;
-    } else if (code == 's') {
-      if (next == args.end() || !next->is_text()) return {};
-      for (char16_t t : next->text()) {
-        out.push_back(t);
-        if (t == u'\'') out.push_back(t);
-      }
+      if (next == args.end()) return {};
+      for (char d : std::to_string(*next)) out.push_back(static_cast<char16_t>(d));
       ++next;
     } else {
       return {};

@@ -1,8 +1,10 @@
 // Every SQL statement that the program sends to a library, exactly as sent.
 //
-// Integers and titles are formatted into the text (%i, %s; %% is a percent
-// sign) with FormatSql16 / FormatSql8 below; page and clip contents are
-// always bound as blob parameters (?), never written into SQL text.
+// Integers are formatted into the text (%i; %% is a percent sign) with
+// FormatSql16 / FormatSql8 below. Titles, clip names, pages and clip
+// contents are always bound as parameters (?), never written into SQL text:
+// a title from another program's file may hold any character, a NUL or an
+// apostrophe included.
 // Statements that change `i`, `id` or `p` of existing rows and the deletes
 // go through the 8-bit one-shot execute path (Db::Exec); the others are
 // prepared as UTF-16 (Db::Prepare).
@@ -78,10 +80,8 @@ inline constexpr char kSqlSelectOrder[] = "SELECT i FROM tab WHERE id = %i";
 // (parent id)
 inline constexpr char kSqlCountChildren[] = "SELECT count(p) FROM tab WHERE p = %i";
 inline constexpr char kSqlCountNodes[] = "SELECT COUNT(id) FROM tab";
-// (title) the node a link names by title.
-inline constexpr char kSqlSelectIdByTitle[] = "SELECT id FROM tab WHERE t = '%s'";
-// (part of a title) the node search.
-inline constexpr char kSqlSearchTitles[] = "SELECT id,t FROM tab WHERE t LIKE '%%%s%%'";
+// binds (title) the node a link names by title.
+inline constexpr char kSqlSelectIdByTitle[] = "SELECT id FROM tab WHERE t = ?";
 // The whole tree in one pass, in table order, for filling the tree: every
 // "WHERE p = %i" query is a scan of the whole table (it has no index), so
 // one query per folder and per book would read the file thousands of times.
@@ -107,14 +107,18 @@ inline constexpr char kSqlSelectDuplicateIds[] =
 
 // --- Changing the tree ---------------------------------------------------------
 
-// (id, order, title)
-inline constexpr char kSqlInsertFolder[] = "INSERT INTO tab VALUES (%i, 0, %i, '%s', null)";
-// (id, parent, order, title) a new book or file.
-inline constexpr char kSqlInsertChild[] = "INSERT INTO tab VALUES (%i, %i, %i, '%s', null)";
-// (id, parent, title) a pasted copy; renumbered with its siblings afterwards.
-inline constexpr char kSqlInsertPasted[] = "INSERT INTO tab VALUES (%i, %i, 0, '%s', null)";
-// (title, id)
-inline constexpr char kSqlRename[] = "UPDATE tab SET t = '%s' WHERE id = %i";
+// (id, order), binds (title)
+inline constexpr char kSqlInsertFolder[] = "INSERT INTO tab VALUES (%i, 0, %i, ?, null)";
+// (id, parent, order), binds (title): a new book or file.
+inline constexpr char kSqlInsertChild[] = "INSERT INTO tab VALUES (%i, %i, %i, ?, null)";
+// (id, parent), binds (title): a pasted copy; renumbered with its siblings
+// afterwards.
+inline constexpr char kSqlInsertPasted[] = "INSERT INTO tab VALUES (%i, %i, 0, ?, null)";
+// (id), binds (title)
+inline constexpr char kSqlRename[] = "UPDATE tab SET t = ? WHERE id = %i";
+// binds (id, parent, order, title, page or NULL): one row copied by an
+// import, an export or a paste. Prepared once and run for every row.
+inline constexpr char kSqlInsertRow[] = "INSERT INTO tab VALUES (?, ?, ?, ?, ?)";
 // binds (page blob, id)
 inline constexpr char kSqlStorePage[] = "UPDATE tab SET r = ? WHERE id = ?";
 // (id) the first child when renumbering siblings.
@@ -145,10 +149,6 @@ inline constexpr char kSqlImportSelectChildren[] =
 // (parent id)
 inline constexpr char kSqlImportSelectChildPages[] =
     "SELECT t,r FROM tab WHERE p = %i ORDER BY i";
-// (id, title), binds (page blob)
-inline constexpr char kSqlImportInsertFolder[] = "INSERT INTO tab VALUES (%i, 0, 0, '%s', ?)";
-// (id, parent, order, title), binds (page blob)
-inline constexpr char kSqlImportInsertChild[] = "INSERT INTO tab VALUES (%i, %i, %i, '%s', ?)";
 
 // --- Export --------------------------------------------------------------------
 
@@ -158,8 +158,6 @@ inline constexpr char kSqlExportSelectChildren[] =
 // (parent id)
 inline constexpr char kSqlExportSelectOrdered[] =
     "SELECT id,i,t,r FROM tab WHERE p = %i ORDER BY i";
-// (id, title)
-inline constexpr char kSqlExportInsertFolder[] = "INSERT INTO tab VALUES (%i, 0, 0, '%s', null)";
 // (id), binds (page blob)
 inline constexpr char kSqlExportStorePage[] = "UPDATE tab SET r = ? WHERE id = %i";
 
@@ -173,38 +171,21 @@ inline constexpr char kSqlInsertAttachmentPlaceholder[] =
 // binds (name text, data blob)
 inline constexpr char kSqlStoreAttachment[] = "UPDATE atach SET n = ?, d = ? WHERE n = 'newnew'";
 inline constexpr char kSqlSelectAttachmentNames[] = "SELECT n FROM atach";
-// (name)
-inline constexpr char kSqlSelectAttachmentData[] = "SELECT d FROM atach WHERE n = '%s'";
+// binds (name text)
+inline constexpr char kSqlSelectAttachmentData[] = "SELECT d FROM atach WHERE n = ?";
 // binds (name text)
 inline constexpr char kSqlDeleteAttachment[] = "DELETE FROM atach WHERE n = ?";
 
 // --- Formatting ------------------------------------------------------------------
 
-// One value for a placeholder: an integer for %i, a text for %s.
-class SqlArg {
- public:
-  SqlArg(int value) : is_text_(false), int_(value) {}  // NOLINT: implicit on purpose
-  SqlArg(std::u16string_view text) : is_text_(true), text_(text) {}  // NOLINT
-  SqlArg(const std::u16string& text) : is_text_(true), text_(text) {}  // NOLINT
-  SqlArg(const char16_t* text) : is_text_(true), text_(text) {}  // NOLINT
+// One value for a %i placeholder. Texts have no placeholder: they are bound.
+using SqlArg = int;
 
-  bool is_text() const { return is_text_; }
-  int int_value() const { return int_; }
-  std::u16string_view text() const { return text_; }
-
- private:
-  bool is_text_;
-  int int_ = 0;
-  std::u16string_view text_;
-};
-
-// Fills the placeholders of `pattern` in order: %i takes an integer, %s a
-// text, %% is one percent sign. A %s text is written with each apostrophe
-// doubled, so a value can never end the quoted literal it stands in (titles
-// hold none; clip names, which are file names, may). Returns an empty string
-// when the arguments do not match the placeholders in number or type, or the
-// pattern holds any other %-sequence: that is a programming error, and an
-// empty statement runs nothing.
+// Fills the placeholders of `pattern` in order: %i takes an integer, %% is
+// one percent sign. Returns an empty string when the arguments do not match
+// the placeholders in number, or the pattern holds any other %-sequence
+// (%s included: texts are bound, never formatted): that is a programming
+// error, and an empty statement runs nothing.
 std::u16string FormatSql16(std::string_view pattern, std::initializer_list<SqlArg> args = {});
 // The same as UTF-8, for the execute path.
 std::string FormatSql8(std::string_view pattern, std::initializer_list<SqlArg> args = {});

@@ -77,71 +77,34 @@ bool SameFile(const std::u16string& a, const std::u16string& b) {
   return fs::equivalent(fs::path(a), fs::path(b), ec);
 }
 
-// Binds column `col` of `from` as it is stored: a NULL stays NULL, and a
-// blob keeps its own length (a page read by another program may lack the
-// terminating zero, or hold bytes after it).
-bool CopyBlob(const Statement& from, int col, Statement& to, int index) {
-  sqlite3_stmt* s = from.handle();
-  if (sqlite3_column_type(s, col) == SQLITE_NULL) return true;
-  const void* data = sqlite3_column_blob(s, col);
-  const int bytes = sqlite3_column_bytes(s, col);
-  return to.BindBlob(index, data, static_cast<std::size_t>(bytes > 0 ? bytes : 0));
-}
-
-// Runs an insert (or update) of `pattern` with `args` and the page of
-// column `col` of `from` bound as its one parameter.
-bool InsertWithPage(Db& db, std::string_view pattern, std::initializer_list<SqlArg> args,
-                    const Statement& from, int col) {
-  Statement insert = db.Prepare(FormatSql16(pattern, args));
-  return insert && CopyBlob(from, col, insert, 1) && insert.Run();
-}
-
 bool InsertPlain(Db& db, std::string_view pattern, std::initializer_list<SqlArg> args) {
   Statement insert = db.Prepare(FormatSql16(pattern, args));
   return insert && insert.Run();
 }
 
-// One row of a library read for copying, without its page.
-struct RowRef {
-  sqlite3_int64 rowid = 0;
-  int id = 0;
-  int order = 0;
-  std::u16string title;
+// Reads the pages of one library by rowid, one lookup each instead of a
+// scan of the whole table (it has no index).
+class PageReader {
+ public:
+  PageReader(Db& db, const std::u16string& rowid_name)
+      : page_(db.Prepare(u"SELECT r FROM tab WHERE " + rowid_name + u" = ?")) {}
+  // The statement stands on the page of `row`; false when the row vanished
+  // or the read failed (reported).
+  bool Seek(const TreeRow& row) {
+    page_.Reset();
+    return page_.BindInt64(1, row.rowid) && page_.Step();
+  }
+  const Statement& statement() const { return page_; }
+  explicit operator bool() const { return page_.ok(); }
+
+ private:
+  Statement page_;
 };
-using RowsByParent = std::unordered_map<int, std::vector<RowRef>>;
 
-// Every row of `db` grouped by parent, each group in "ORDER BY i" order with
-// ties in table order. False when the table could not be read (reported).
-bool ReadRowsByParent(Db& db, RowsByParent* rows) {
-  Statement all = db.Prepare(FormatSql16(kSqlSelectRowsWithRowids));
-  if (!all) return false;
-  while (all.Step()) {
-    (*rows)[all.ColumnInt(2)].push_back({sqlite3_column_int64(all.handle(), 0), all.ColumnInt(1),
-                                         all.ColumnInt(3), all.ColumnText16(4)});
-  }
-  if (all.failed()) return false;
-  for (auto& group : *rows) {
-    std::stable_sort(group.second.begin(), group.second.end(),
-                     [](const RowRef& a, const RowRef& b) { return a.order < b.order; });
-  }
-  return true;
-}
-
-const std::vector<RowRef>& ChildrenOf(const RowsByParent& rows, int parent) {
-  static const std::vector<RowRef> kNone;
-  const auto it = rows.find(parent);
-  return it == rows.end() ? kNone : it->second;
-}
-
-// Runs an insert of `pattern` with `args` and the page of `row` in `from`
-// bound as its one parameter.
-bool InsertWithPageOf(Db& db, std::string_view pattern, std::initializer_list<SqlArg> args,
-                      Statement& page, const RowRef& row) {
-  sqlite3_reset(page.handle());
-  if (sqlite3_bind_int64(page.handle(), 1, row.rowid) != SQLITE_OK || !page.Step()) {
-    return false;  // a row that vanished, or a failed read (reported)
-  }
-  return InsertWithPage(db, pattern, args, page, 0);
+// Inserts `values` with the page of `row`, copied as it is stored.
+bool CopyRow(RowInserter& insert, PageReader& pages, const NodeValues& values,
+             const TreeRow& row) {
+  return pages.Seek(row) && insert.Insert(values, pages.statement(), 0);
 }
 
 // Stores the orders 0, 1, 2, ... of the top level as the tree shows it
@@ -199,146 +162,166 @@ int TransferMessage(TransferOutcome outcome, bool import) {
 
 // --- Import ----------------------------------------------------------------------
 
+namespace {
+
+// One import, from the source's tree to the rows and items of the open
+// library. The separator and the folders go at the end of the top level;
+// what was added is remembered so that it can be renumbered or undone.
+class Importer {
+ public:
+  Importer(Db& dst, TreeModel& model, const TransferOptions& options, ImportResult* result)
+      : dst_(dst), model_(model), root_(model.library_root()), options_(options),
+        result_(result), ids_(model.UsedNodeNumbers(), options.seed) {}
+
+  // Copies the separator and then `tree`'s folders with everything under
+  // them. Stops at the first failure or when no id is left.
+  void Copy(Db& src, const TreeRows& tree) {
+    RowInserter insert(dst_);
+    PageReader pages(src, tree.rowid_name);
+    if (!insert || !pages) {
+      failed_ = true;
+      return;
+    }
+    const std::optional<int> sep = NewId(NodeKind::kFolder);
+    if (!sep) return;
+    AddTop(*sep, u"--separator--", InsertPlain(dst_, kSqlImportInsertSeparator, {*sep}));
+    Progress progress(options_.progress, static_cast<int>(tree.folders.size()));
+    for (const TreeRow& f : tree.folders) {
+      if (failed_ || limit_) return;
+      const std::optional<int> folder_id = NewId(NodeKind::kFolder);
+      if (!folder_id) return;
+      ModelItem* folder = AddTop(*folder_id, f.title,
+                                 CopyRow(insert, pages, {*folder_id, 0, 0, f.title}, f));
+      progress.Advance();
+      if (folder) CopyChildren(f, folder, NodeKind::kBook, insert, pages);
+    }
+  }
+
+  // Keeps or undoes what was copied and sets the outcome.
+  void Finish() {
+    const bool complete = !failed_ && !limit_;
+    bool kept = true;
+    if (options_.batched) {
+      // After an I/O error SQLite may have rolled the transaction back itself.
+      const bool keep = (complete || options_.keep_partial) && InTransaction(dst_);
+      if (keep && result_->rows_added > 0) RenumberTopLevel(dst_, model_, root_, added_rowids_);
+      kept = EndTransaction(dst_, keep);
+      dst_.Exec(kSqlJournalOff);
+    } else if (result_->rows_added > 0) {
+      RenumberTopLevel(dst_, model_, root_, added_rowids_);
+    }
+    if (!kept) {
+      for (ModelItem* item : added_top_) model_.Remove(item);
+      result_->rows_added = 0;
+      if (!limit_) failed_ = true;  // the commit itself failed
+    }
+    model_.RebuildIndex();
+    if (limit_) {
+      result_->outcome = TransferOutcome::kNodeLimit;
+    } else {
+      result_->outcome = failed_ ? TransferOutcome::kFailed : TransferOutcome::kDone;
+    }
+  }
+
+ private:
+  std::optional<int> NewId(NodeKind kind) {
+    std::optional<int> id = ids_.Next(kind);
+    if (!id) limit_ = true;
+    return id;
+  }
+
+  // A folder item at the end of the top level, for the row just inserted
+  // (when `inserted`); nullptr after a failure.
+  ModelItem* AddTop(int id, const std::u16string& title, bool inserted) {
+    ModelItem* item = model_.AddNode(root_, id, title, 0, false);
+    added_top_.push_back(item);
+    if (!inserted) {
+      failed_ = true;
+      return nullptr;
+    }
+    added_rowids_[item] = sqlite3_last_insert_rowid(dst_.handle());
+    ++result_->rows_added;
+    return item;
+  }
+
+  // The books of a folder, or the files of a book, with orders 0, 1, 2, ...
+  void CopyChildren(const TreeRow& from, ModelItem* parent, NodeKind kind, RowInserter& insert,
+                    PageReader& pages) {
+    int order = 0;
+    for (const TreeRow& c : from.children) {
+      const std::optional<int> id = NewId(kind);
+      if (!id) return;
+      ModelItem* item = model_.AddNode(parent, *id, c.title, order, false);
+      if (!CopyRow(insert, pages, {*id, parent->id(), order, c.title}, c)) {
+        failed_ = true;
+        return;
+      }
+      ++result_->rows_added;
+      ++order;
+      if (kind == NodeKind::kBook) CopyChildren(c, item, NodeKind::kFile, insert, pages);
+      if (failed_ || limit_) return;
+    }
+  }
+
+  Db& dst_;
+  TreeModel& model_;
+  ModelItem* root_;
+  const TransferOptions& options_;
+  ImportResult* result_;
+  IdSource ids_;
+  std::vector<ModelItem*> added_top_;
+  std::unordered_map<const ModelItem*, sqlite3_int64> added_rowids_;
+  bool failed_ = false;
+  bool limit_ = false;
+};
+
+// Refusals before the source is opened; kDone when it may be.
+TransferOutcome CheckImportSource(NodeStore& store, TreeModel& model,
+                                  const std::u16string& source) {
+  if (!store.library_open() || !model.library_root()) return TransferOutcome::kNoLibrary;
+  if (SameFile(source, store.current_path())) return TransferOutcome::kSameFile;
+  if (!IsRegularFile(source)) return TransferOutcome::kMissing;
+  if (store.IsAlreadyOpen(source)) return TransferOutcome::kAlreadyOpen;
+  switch (ClassifyLibraryFile(source)) {
+    case LibraryFileKind::kEnciphered: return TransferOutcome::kEnciphered;
+    case LibraryFileKind::kNotLibrary: return TransferOutcome::kNoNodes;
+    default: return TransferOutcome::kDone;
+  }
+}
+
+}  // namespace
+
 ImportResult ImportLibrary(WorkClaim claim, NodeStore& store, TreeModel& model,
                            const std::u16string& source, const TransferOptions& options) {
   ImportResult result;
-  if (!claim) {
-    result.outcome = TransferOutcome::kBusy;
-    return result;
-  }
-  ModelItem* root = model.library_root();
-  if (!store.library_open() || !root) {
-    result.outcome = TransferOutcome::kNoLibrary;
-    return result;
-  }
-  if (SameFile(source, store.current_path())) {
-    result.outcome = TransferOutcome::kSameFile;
-    return result;
-  }
-  if (!IsRegularFile(source)) {
-    result.outcome = TransferOutcome::kMissing;
-    return result;
-  }
-  if (LooksEnciphered(source)) {
-    result.outcome = TransferOutcome::kEnciphered;
-    return result;
-  }
+  result.outcome = claim ? CheckImportSource(store, model, source) : TransferOutcome::kBusy;
+  if (result.outcome != TransferOutcome::kDone) return result;
+  result.outcome = TransferOutcome::kFailed;
 
   Db& dst = store.db();
   Db src([&dst](const std::u16string& m) { dst.Report(m); });
   if (!OpenThroughCipher(src, source)) return result;
-  src.Exec(kSqlProbe);
-  RowsByParent rows;
-  if (!ReadRowsByParent(src, &rows) || ChildrenOf(rows, 0).empty()) {
-    result.outcome = TransferOutcome::kNoNodes;
+  // One read transaction for the whole copy: outside one, every statement
+  // takes the file's lock afresh and reads its first page again.
+  src.Exec(kSqlBegin);
+  TreeRows tree;
+  LoadReport skipped;
+  const TreeRead read = ReadTree(src, &tree, &skipped);
+  result.rows_skipped = skipped.hidden_rows;
+  if (read != TreeRead::kRead || tree.folders.empty()) {
+    const bool locked = read == TreeRead::kFailed &&
+                        OutcomeOfFailure(src.last_error()) == OpenOutcome::kAlreadyOpen;
+    result.outcome = locked ? TransferOutcome::kAlreadyOpen : TransferOutcome::kNoNodes;
     return result;
   }
-  const std::vector<RowRef>& folder_rows = ChildrenOf(rows, 0);
-
-  const bool batched = options.batched;
-  if (batched && !(dst.Exec(kSqlJournalInMemory) && dst.Exec(kSqlBegin))) {
+  if (options.batched && !(dst.Exec(kSqlJournalInMemory) && dst.Exec(kSqlBegin))) {
     dst.Exec(kSqlJournalOff);
     return result;
   }
-
-  Progress progress(options.progress, static_cast<int>(folder_rows.size()));
-  IdSource ids(model.UsedNodeNumbers(), options.seed);
-  std::vector<ModelItem*> added_top;  // undone together if the copy is
-  std::unordered_map<const ModelItem*, sqlite3_int64> added_rowids;
-  bool failed = false;
-  bool limit = false;
-  auto new_id = [&](NodeKind kind) {
-    std::optional<int> id = ids.Next(kind);
-    if (!id) limit = true;
-    return id;
-  };
-
-  if (std::optional<int> sep = new_id(NodeKind::kFolder)) {
-    added_top.push_back(model.AddNode(root, *sep, u"--separator--", 0, false));
-    if (InsertPlain(dst, kSqlImportInsertSeparator, {*sep})) {
-      added_rowids[added_top.back()] = sqlite3_last_insert_rowid(dst.handle());
-      ++result.rows_added;
-    } else {
-      failed = true;
-    }
-  }
-
-  Statement page = src.Prepare(FormatSql16(kSqlSelectPageByRowid));
-  if (!page) failed = true;
-  // Three levels, as the tree has: rows below a file, and rows whose parent
-  // is no folder or book of the source, are not reached.
-  for (const RowRef& f : folder_rows) {
-    if (failed || limit) break;
-    const std::optional<int> folder_id = new_id(NodeKind::kFolder);
-    if (!folder_id) break;
-    ModelItem* folder = model.AddNode(root, *folder_id, f.title, 0, false);
-    added_top.push_back(folder);
-    if (!InsertWithPageOf(dst, kSqlImportInsertFolder, {*folder_id, f.title}, page, f)) {
-      failed = true;
-      break;
-    }
-    added_rowids[folder] = sqlite3_last_insert_rowid(dst.handle());
-    ++result.rows_added;
-    progress.Advance();
-
-    int book_order = 0;
-    for (const RowRef& b : ChildrenOf(rows, f.id)) {
-      const std::optional<int> book_id = new_id(NodeKind::kBook);
-      if (!book_id) break;
-      ModelItem* book = model.AddNode(folder, *book_id, b.title, book_order, false);
-      if (!InsertWithPageOf(dst, kSqlImportInsertChild, {*book_id, *folder_id, book_order, b.title},
-                            page, b)) {
-        failed = true;
-        break;
-      }
-      ++result.rows_added;
-      ++book_order;
-
-      int file_order = 0;
-      for (const RowRef& x : ChildrenOf(rows, b.id)) {
-        const std::optional<int> file_id = new_id(NodeKind::kFile);
-        if (!file_id) break;
-        model.AddNode(book, *file_id, x.title, file_order, false);
-        if (!InsertWithPageOf(dst, kSqlImportInsertChild,
-                              {*file_id, *book_id, file_order, x.title}, page, x)) {
-          failed = true;
-          break;
-        }
-        ++result.rows_added;
-        ++file_order;
-      }
-      if (failed || limit) break;
-    }
-  }
-  page.Finalize();
+  Importer importer(dst, model, options, &result);
+  importer.Copy(src, tree);
   src.Close();
-
-  // What was copied stays unless the caller wants all or nothing; the top
-  // level is renumbered only when it did, so that the separator and the
-  // imported folders follow the folders there were.
-  const bool complete = !failed && !limit;
-  bool kept = true;
-  if (batched) {
-    // After an I/O error SQLite may have rolled the transaction back itself.
-    const bool keep = (complete || options.keep_partial) && InTransaction(dst);
-    if (keep && result.rows_added > 0) RenumberTopLevel(dst, model, root, added_rowids);
-    kept = EndTransaction(dst, keep);
-    dst.Exec(kSqlJournalOff);
-  } else if (result.rows_added > 0) {
-    RenumberTopLevel(dst, model, root, added_rowids);
-  }
-  if (!kept) {
-    for (ModelItem* item : added_top) model.Remove(item);
-    result.rows_added = 0;
-    if (!limit) failed = true;  // the commit itself failed
-  }
-  model.RebuildIndex();
-
-  if (limit) {
-    result.outcome = TransferOutcome::kNodeLimit;
-  } else {
-    result.outcome = failed ? TransferOutcome::kFailed : TransferOutcome::kDone;
-  }
+  importer.Finish();
   return result;
 }
 
@@ -346,47 +329,51 @@ ImportResult ImportLibrary(WorkClaim claim, NodeStore& store, TreeModel& model,
 
 namespace {
 
-// The rows of the branch into `out`; false at the first failure (reported).
-bool CopyBranch(Db& in, Db& out, const ModelItem& node, const std::optional<std::string>& own_page,
-                const ProgressSink& sink, int* rows_written) {
-  const int id = node.id();
-  const bool book = IsBook(id);
-  if (book) {
-    const ModelItem* folder = node.parent();
-    if (!InsertPlain(out, kSqlExportInsertFolder, {folder->id(), folder->text()})) return false;
-    ++*rows_written;
-    if (!InsertPlain(out, kSqlInsertPasted, {id, folder->id(), node.text()})) return false;
-  } else {
-    if (!InsertPlain(out, kSqlExportInsertFolder, {id, node.text()})) return false;
+// The node `id` among `folders` (a folder, or a book with its folder);
+// nullptr when the tree read from the file does not show it.
+const TreeRow* FindBranch(const std::vector<TreeRow>& folders, int id, const TreeRow** folder) {
+  for (const TreeRow& f : folders) {
+    *folder = &f;
+    if (f.id == id) return &f;
+    for (const TreeRow& b : f.children) {
+      if (b.id == id) return &b;
+    }
   }
+  return nullptr;
+}
+
+// The rows of the branch into `out`; false at the first failure (reported).
+// Children keep their ids and their orders.
+bool CopyBranch(Db& in, Db& out, int id, const std::optional<std::string>& own_page,
+                const ProgressSink& sink, int* rows_written) {
+  TreeRows tree;
+  const TreeRow* folder = nullptr;
+  const TreeRow* node = nullptr;
+  if (ReadTree(in, &tree, nullptr) != TreeRead::kRead ||
+      !(node = FindBranch(tree.folders, id, &folder))) {
+    return false;
+  }
+  RowInserter insert(out);
+  PageReader pages(in, tree.rowid_name);
+  if (!insert || !pages) return false;
+  // The folder's own page is not exported with a book.
+  if (!insert.Insert({folder->id, 0, 0, folder->title}, nullptr)) return false;
   ++*rows_written;
+  if (node != folder) {
+    if (!insert.Insert({node->id, folder->id, 0, node->title}, nullptr)) return false;
+    ++*rows_written;
+  }
   if (own_page && !own_page->empty()) {
     Statement store = out.Prepare(FormatSql16(kSqlExportStorePage, {id}));
     if (!(store && store.BindPage(1, *own_page) && store.Run())) return false;
   }
-
-  RowsByParent rows;
-  if (!ReadRowsByParent(in, &rows)) return false;
-  const std::vector<RowRef>& children = ChildrenOf(rows, id);
-  if (children.empty()) return true;
-  Statement page = in.Prepare(FormatSql16(kSqlSelectPageByRowid));
-  if (!page) return false;
-  Progress progress(sink, static_cast<int>(children.size()));
-  // Children keep their ids and their orders.
-  for (const RowRef& child : children) {
-    if (!InsertWithPageOf(out, kSqlImportInsertChild, {child.id, id, child.order, child.title},
-                          page, child)) {
-      return false;
-    }
+  Progress progress(sink, static_cast<int>(node->children.size()));
+  for (const TreeRow& child : node->children) {
+    if (!CopyRow(insert, pages, {child.id, id, child.order, child.title}, child)) return false;
     ++*rows_written;
-    if (!book) {
-      for (const RowRef& file : ChildrenOf(rows, child.id)) {
-        if (!InsertWithPageOf(out, kSqlImportInsertChild,
-                              {file.id, child.id, file.order, file.title}, page, file)) {
-          return false;
-        }
-        ++*rows_written;
-      }
+    for (const TreeRow& file : child.children) {
+      if (!CopyRow(insert, pages, {file.id, child.id, file.order, file.title}, file)) return false;
+      ++*rows_written;
     }
     progress.Advance();
   }
@@ -429,7 +416,10 @@ ExportResult ExportBranch(WorkClaim claim, NodeStore& store, const ModelItem* no
                                         : OpenThroughCipher(out, target);
   bool ok = opened && out.Exec(kSqlCreateExportTarget);
   if (ok && options.batched) ok = out.Exec(kSqlBegin);
-  if (ok) ok = CopyBranch(in, out, *node, own_page, options.progress, &result.rows_written);
+  // One read transaction on the library for the whole copy, as for import.
+  const bool reading = ok && InTransaction(in) == false && in.Exec(kSqlBegin);
+  if (ok) ok = CopyBranch(in, out, node->id(), own_page, options.progress, &result.rows_written);
+  if (reading) EndTransaction(in, true);
   if (ok && options.batched) ok = out.Exec(kSqlCommit);
   out.Close();
   if (!ok) {

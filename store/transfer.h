@@ -69,6 +69,9 @@ struct TransferOptions {
 struct ImportResult {
   TransferOutcome outcome = TransferOutcome::kFailed;
   int rows_added = 0;  // the separator included
+  // Rows of the source that its tree does not show (ids that are not node
+  // ids, orphans, repeated numbers): left out, as the tree leaves them out.
+  int rows_skipped = 0;
 };
 
 // Imports every node of the library at `source` into the open library:

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <set>
+#include <tuple>
 
 #include "store/cipher_test_library.h"
 #include "store/cipher_vfs.h"
@@ -152,17 +154,80 @@ TEST_F(TransferTest, ImportRefusesTheOpenLibraryAnEncipheredFileAndABusyStore) {
   EXPECT_EQ(ReadRows(path_).size(), existing_.size());
 }
 
-TEST_F(TransferTest, ImportOfRowsOffTheSchemeGivesThemIdsOfTheirLevel) {
+// A source written by another program, with plain SQL.
+std::u16string RawSource(const testing::TempDir& dir, const std::string& name,
+                         const std::string& sql) {
+  const std::u16string path = dir.File16(name);
+  Db db(nullptr);
+  EXPECT_TRUE(db.Open(path) && db.Exec(sql)) << sql;
+  return path;
+}
+
+// The import takes what the source's tree shows, nothing else: rows whose
+// id is NULL or a text (which must not hide the folder of the number it
+// starts with), orphans and repeated numbers are left out and counted.
+// Titles holding a NUL or an apostrophe and a page stored as TEXT come
+// across whole.
+TEST_F(TransferTest, ImportCopiesExactlyTheRowsTheSourceTreeShows) {
   Open(existing_);
-  // A "folder" with a file's id, a book with an id outside the scheme, and
-  // a file row whose id repeats its book's: each level is taken as it is.
-  const ImportResult r = Import(Source({{304, 0, 0, "not a folder", std::nullopt},
-                                        {77, 304, 0, "odd", std::nullopt},
-                                        {77, 77, 0, "self", std::nullopt}}));
+  const std::u16string source = RawSource(dir_, "străin.db",
+      "CREATE TABLE tab (id INTEGER, p INTEGER, i INTEGER, t TEXT, r BLOB);"
+      "INSERT INTO tab VALUES ('100x', 0, 0, 'text id', NULL);"
+      "INSERT INTO tab VALUES (100, 0, 1, 'it''s' || char(0) || 'F', x'7b7d00');"
+      "INSERT INTO tab VALUES (NULL, 0, 2, 'null id', NULL);"
+      "INSERT INTO tab VALUES (202, 100, 0, 'B', NULL);"
+      "INSERT INTO tab VALUES (304, 202, 0, 'x', 'a page kept as text');"
+      "INSERT INTO tab VALUES (404, 9999, 0, 'orphan', NULL);"
+      "INSERT INTO tab VALUES (104, 202, 1, 'number of F', NULL);"
+      "INSERT INTO tab VALUES (502, '0', 3, 'p as text', NULL);");
+  const ImportResult r = Import(source);
   ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
-  EXPECT_EQ(testing::Describe(model_.library_root()),
-            "A,B{B1},--separator--,not a folder{odd{self}}");
-  for (const Row& row : ReadRows(path_)) EXPECT_TRUE(IsValidNodeId(row.id)) << row;
+  EXPECT_EQ(r.rows_added, 4);  // the separator, F, B, x
+  EXPECT_EQ(r.rows_skipped, 5);
+  const std::string f_title("it's\0F", 6);
+  EXPECT_EQ(testing::Describe(model_.library_root()), "A,B{B1},--separator--," + f_title + "{B{x}}");
+  std::map<std::string, Row> by_title;
+  for (const Row& row : ReadRows(path_)) by_title[row.title] = row;
+  ASSERT_TRUE(by_title.count(f_title));
+  EXPECT_EQ(by_title[f_title].page, Page(std::string("{}\0", 3)));
+  EXPECT_EQ(by_title["x"].page, Page("a page kept as text"));
+  Statement text = store_.db().Prepare(u"SELECT r FROM tab WHERE t = 'x'");
+  ASSERT_TRUE(text.Step());
+  EXPECT_EQ(text.ColumnPage(0), "a page kept as text");  // read whole, not cut at a zero
+}
+
+// Columns are found by name; a "tab" that is no table of rows is refused
+// before any row is read (a recursive view would never end), and the open
+// library is left as it was.
+TEST_F(TransferTest, ImportReadsColumnsByNameAndRefusesWhatIsNoTable) {
+  Open(existing_);
+  const std::u16string reordered = RawSource(dir_, "reordered.db",
+      "CREATE TABLE tab (r BLOB, extra TEXT, t TEXT, i INTEGER, rowid TEXT, p INTEGER, id INTEGER);"
+      "INSERT INTO tab VALUES (x'706700', 'more', 'F', 0, 'mine', 0, 700);"
+      "INSERT INTO tab VALUES (NULL, NULL, 'b', 0, NULL, 700, 802)");
+  ASSERT_EQ(Import(reordered).outcome, TransferOutcome::kDone) << log_.text();
+  EXPECT_EQ(testing::Describe(model_.library_root()), "A,B{B1},--separator--,F{b}");
+  const std::size_t rows = ReadRows(path_).size();
+
+  for (const auto& [name, sql, message] : {
+           std::tuple{"view.db", "CREATE TABLE t0 (id, p, i, t, r); CREATE VIEW tab AS SELECT * FROM t0",
+                      "the file is not a library: its tab is a view, not a table"},
+           std::tuple{"recursive.db",
+                      "CREATE VIEW tab (id, p, i, t, r) AS WITH RECURSIVE n(x) AS "
+                      "(SELECT 1 UNION ALL SELECT x + 1 FROM n) SELECT x * 100, 0, x, 'f', NULL FROM n",
+                      "the file is not a library: its tab is a view, not a table"},
+           std::tuple{"no_r.db", "CREATE TABLE tab (id, p, i, t); INSERT INTO tab VALUES (100, 0, 0, 'f')",
+                      "the file is not a library: its table tab has no column r"},
+           std::tuple{"no_rowid.db",
+                      "CREATE TABLE tab (id INTEGER PRIMARY KEY, p, i, t, r) WITHOUT ROWID;"
+                      "INSERT INTO tab VALUES (100, 0, 0, 'f', NULL)",
+                      "the file is not a library: its table tab has no rowids"}}) {
+    SCOPED_TRACE(name);
+    log_.clear();
+    EXPECT_EQ(Import(RawSource(dir_, name, sql)).outcome, TransferOutcome::kNoNodes);
+    EXPECT_EQ(log_.empty() ? "" : log_.messages().back(), message);
+    EXPECT_EQ(ReadRows(path_).size(), rows);
+  }
 }
 
 TEST_F(TransferTest, ImportStopsAtTheNodeLimitAndKeepsWhatWasCopied) {
@@ -285,7 +350,9 @@ TEST_F(TransferTest, AnEncipheredLibraryExportsUnderTheSamePassword) {
   {
     Db db(log_.sink());
     ASSERT_TRUE(OpenWithPassword(db, path_, u"parola1"));
-    ASSERT_TRUE(db.Exec("PRAGMA journal_mode = off; INSERT INTO tab VALUES (100, 0, 0, 'F', null)"));
+    // Book 102 would repeat the folder's number.
+    ASSERT_TRUE(db.Exec("PRAGMA journal_mode = off; INSERT INTO tab VALUES (100, 0, 0, 'F', null);"
+                        "DELETE FROM tab WHERE id = 102"));
   }
   store_.set_password(u"parola1");
   ASSERT_EQ(store_.OpenLibraryNow(path_, model_).outcome, OpenOutcome::kOpened) << log_.text();

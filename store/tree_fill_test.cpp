@@ -18,7 +18,7 @@ class TreeFillTest : public ::testing::Test {
     testing::WriteLibrary(path_, rows);
     ASSERT_TRUE(db_.Open(path_));
     model_.Reset(u"lib.db");
-    ASSERT_TRUE(FillTree(db_, model_, &report_)) << log_.text();
+    ASSERT_EQ(FillTree(db_, model_, &report_), TreeRead::kRead) << log_.text();
   }
   testing::TempDir dir_;
   testing::ErrorLog log_;

@@ -11,9 +11,12 @@ namespace lw {
 
 namespace {
 
-// Inserts and renames: formatted as UTF-16, prepared and stepped.
-bool Run16(Db& db, std::string_view pattern, std::initializer_list<SqlArg> args) {
-  return db.Prepare(FormatSql16(pattern, args)).Run();
+// Inserts and renames: the integers formatted as UTF-16, the title bound,
+// prepared and stepped.
+bool RunWithTitle(Db& db, std::string_view pattern, std::initializer_list<SqlArg> args,
+                  std::u16string_view title) {
+  Statement st = db.Prepare(FormatSql16(pattern, args));
+  return st.BindText16(1, title) && st.Run();
 }
 
 // Changes of `i`, `id` and `p` and the deletes: 8-bit, one-shot execute.
@@ -50,11 +53,10 @@ StoredPage ReadStoredPage(Db& db, int id) {
 // second pass over the table; a NULL page stays NULL.
 void InsertCopy(Db& db, int id, int parent, const std::u16string& title, const StoredPage& page) {
   if (page.is_null) {
-    Run16(db, kSqlInsertPasted, {id, parent, title});
+    RunWithTitle(db, kSqlInsertPasted, {id, parent}, title);
     return;
   }
-  Statement st = db.Prepare(FormatSql16(kSqlImportInsertChild, {id, parent, 0, title}));
-  if (st.BindBlob(1, page.bytes.data(), page.bytes.size())) st.Run();
+  RowInserter(db).Insert({id, parent, 0, title}, &page.bytes);
 }
 
 // `i` of a node as stored; `fallback` when it cannot be read.
@@ -220,9 +222,9 @@ OpResult NewNode(NodeStore& store, TreeModel& model, NodeKind kind) {
   const std::u16string& title = model.texts().default_title;
   result.item = model.AddNode(parent, *id, title, order, false);
   if (kind == NodeKind::kFolder) {
-    Run16(db, kSqlInsertFolder, {*id, order, title});
+    RunWithTitle(db, kSqlInsertFolder, {*id, order}, title);
   } else {
-    Run16(db, kSqlInsertChild, {*id, parent->id(), order, title});
+    RunWithTitle(db, kSqlInsertChild, {*id, parent->id(), order}, title);
   }
   model.RebuildIndex();
   return result;
@@ -244,7 +246,7 @@ RenameResult RenameNode(NodeStore& store, TreeModel& model, ModelItem* item,
   if (!item || !item->is_node()) return result;
   result.done = true;
   result.title = CleanTitle(typed, model.texts().default_title);
-  Run16(store.db(), kSqlRename, {result.title, item->id()});
+  RunWithTitle(store.db(), kSqlRename, {item->id()}, result.title);
   model.SetText(item, result.title);
   if (ModelItem* entry = model.FavouriteEntry(item->id())) {
     model.SetText(entry, FavouriteLabel(result.title));
