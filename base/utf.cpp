@@ -1,5 +1,7 @@
 #include "base/utf.h"
 
+#include <cstdio>
+
 namespace lw {
 
 namespace {
@@ -34,46 +36,114 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+// Decodes the sequence at `s[i]` into `c`; `len` gets the bytes it takes
+// (for a broken sequence, the bytes to skip). False for a broken sequence:
+// a stray or missing continuation byte, an overlong form, a surrogate or a
+// value past U+10FFFF.
+bool DecodeUtf8(std::string_view s, size_t i, char32_t* c, size_t* len) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  char32_t min;
+  if (b < 0x80) {
+    *c = b, *len = 1;
+    return true;
+  }
+  if ((b & 0xE0) == 0xC0) {
+    *c = b & 0x1F, *len = 2, min = 0x80;
+  } else if ((b & 0xF0) == 0xE0) {
+    *c = b & 0x0F, *len = 3, min = 0x800;
+  } else if ((b & 0xF8) == 0xF0) {
+    *c = b & 0x07, *len = 4, min = 0x10000;
+  } else {
+    *len = 1;
+    return false;
+  }
+  for (size_t k = 1; k < *len; ++k) {
+    if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
+      *len = k;
+      return false;
+    }
+    *c = (*c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+  }
+  return *c >= min && *c <= 0x10FFFF && !(*c >= 0xD800 && *c <= 0xDFFF);
+}
+
+// Characters that must not reach a terminal or a message as they are:
+// controls move the cursor or ring the bell, and the direction marks and
+// overrides make a name read as something else.
+bool ShownEscaped(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x200E || c == 0x200F ||
+         (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+         (c >= 0xD800 && c <= 0xDFFF);
+}
+
+void AppendEscape(std::string& out, const char* format, unsigned value) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, format, value);
+  out += buf;
+}
+
+void AppendShown(std::string& out, char32_t c) {
+  if (!ShownEscaped(c)) {
+    AppendUtf8(out, c);
+  } else if (c < 0x100) {
+    AppendEscape(out, "\\x%02X", static_cast<unsigned>(c));
+  } else {
+    AppendEscape(out, "\\u%04X", static_cast<unsigned>(c));
+  }
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    char32_t c;
-    size_t len;
-    char32_t min;
-    if (b < 0x80) {
-      c = b, len = 1, min = 0;
-    } else if ((b & 0xE0) == 0xC0) {
-      c = b & 0x1F, len = 2, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      c = b & 0x0F, len = 3, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      c = b & 0x07, len = 4, min = 0x10000;
-    } else {
-      out.push_back(kReplacement);
+  for (size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    size_t len = 1;
+    AppendUtf16(out, DecodeUtf8(s, i, &c, &len) ? c : kReplacement);
+    i += len;
+  }
+  return out;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    size_t len = 1;
+    if (!DecodeUtf8(s, i, &c, &len)) return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string DisplayText(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
-      continue;
     }
-    if (i + len > s.size()) {
-      out.push_back(kReplacement);
-      break;
-    }
-    bool ok = true;
-    for (size_t k = 1; k < len; ++k) {
-      unsigned char cb = static_cast<unsigned char>(s[i + k]);
-      if ((cb & 0xC0) != 0x80) {
-        ok = false;
-        len = k;
-        break;
+    AppendShown(out, c);
+  }
+  return out;
+}
+
+std::string DisplayBytes(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    size_t len = 1;
+    if (DecodeUtf8(s, i, &c, &len)) {
+      AppendShown(out, c);
+    } else {
+      for (size_t k = 0; k < len; ++k) {
+        AppendEscape(out, "\\x%02X", static_cast<unsigned char>(s[i + k]));
       }
-      c = (c << 6) | (cb & 0x3F);
     }
-    if (!ok || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
-    AppendUtf16(out, c);
     i += len;
   }
   return out;

@@ -21,5 +21,26 @@ TEST(Utf, BrokenInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
+TEST(Utf, ValidityOfUtf8) {
+  EXPECT_TRUE(IsValidUtf8("Fișier 𝄞"));
+  EXPECT_TRUE(IsValidUtf8(""));
+  for (const char* broken : {"a\xFF", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+    EXPECT_FALSE(IsValidUtf8(broken)) << broken;
+  }
+}
+
+// What a terminal or a message box gets: nothing that moves the cursor,
+// rings, or turns the text around; printable text, Romanian letters and
+// astral characters stay as they are.
+TEST(Utf, DisplayTextEscapesWhatAScreenWouldObey) {
+  EXPECT_EQ(DisplayText(u"Țară 𝄞 \\ ok"), "Țară 𝄞 \\ ok");
+  EXPECT_EQ(DisplayText(u"a\x1B[2Jb\r\n\t\x7F\x85"), "a\\x1B[2Jb\\x0D\\x0A\\x09\\x7F\\x85");
+  EXPECT_EQ(DisplayText(u"evil\x202Etxt.exe"), "evil\\u202Etxt.exe");
+  EXPECT_EQ(DisplayText(std::u16string(u"x") + char16_t(0xD800) + u"y"), "x\\uD800y");
+  EXPECT_EQ(DisplayText(std::u16string(u"nul\0!", 5)), "nul\\x00!");
+  EXPECT_EQ(DisplayBytes("caiet\xFF\xC3.db"), "caiet\\xFF\\xC3.db");
+  EXPECT_EQ(DisplayBytes("țară\x07"), "țară\\x07");
+}
+
 }  // namespace
 }  // namespace lw

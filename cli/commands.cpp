@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/utf.h"
+#include "store/cipher_open.h"
 #include "store/library_check.h"
 #include "store/node_store.h"
 #include "store/page_text.h"
@@ -36,7 +37,9 @@ struct Reports {
   }
 };
 
-std::string Quote(const std::u16string& path) { return "'" + Utf16ToUtf8(path) + "'"; }
+// A path or title for a message or the terminal: control characters and
+// the like are escaped, so a name cannot move the cursor or hide itself.
+std::string Quote(const std::u16string& path) { return "'" + DisplayText(path) + "'"; }
 
 bool ExistsPath(const std::u16string& path) {
   std::error_code ec;
@@ -69,7 +72,7 @@ class OpenedLibrary {
  public:
   OpenedLibrary(const Io& io, const std::u16string& path) : store_(reports_.sink()) {
     if (!ExistsPath(path)) throw Failure{"no such file " + Quote(path)};
-    if (LooksEnciphered(path)) {
+    if (ClassifyLibraryFile(path) == LibraryFileKind::kEnciphered) {
       std::optional<std::u16string> pw =
           Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
       if (!pw) {
@@ -79,17 +82,25 @@ class OpenedLibrary {
       store_.set_password(*pw);
     }
     const OpenResult r = store_.OpenLibraryNow(path, model_);
-    switch (r.outcome) {
-      case OpenOutcome::kOpened: report_ = r.report; return;
-      case OpenOutcome::kAlreadyOpen: throw Failure{Quote(path) + " is held open by another program"};
-      case OpenOutcome::kMissing: throw Failure{"no such file " + Quote(path)};
-      case OpenOutcome::kPathTooLong: throw Failure{"the path is too long: " + Quote(path)};
-      case OpenOutcome::kNeedsPassword:
-        throw Failure{"the password does not open " + Quote(path)};
-      default: throw Failure{reports_.Reason("cannot open " + Quote(path))};
-    }
+    if (r.outcome != OpenOutcome::kOpened) throw Failure{OpenFailure(r.outcome, path)};
+    report_ = r.report;
   }
   ~OpenedLibrary() { store_.Close(model_, false); }
+
+  // Why the library at `path` did not open, in the user's words.
+  std::string OpenFailure(OpenOutcome outcome, const std::u16string& path) const {
+    switch (outcome) {
+      case OpenOutcome::kAlreadyOpen:
+        return Quote(path) + " is in use by another program; try again when it is closed";
+      case OpenOutcome::kMissing: return "no such file " + Quote(path);
+      case OpenOutcome::kPathTooLong: return "the path is too long: " + Quote(path);
+      case OpenOutcome::kNeedsPassword: return "the password does not open " + Quote(path);
+      case OpenOutcome::kNotLibrary:
+        return reports_.Reason(Quote(path) + " is damaged or is not a Lorewell library");
+      case OpenOutcome::kDamaged: return reports_.Reason(Quote(path) + " is damaged");
+      default: return reports_.Reason("cannot open " + Quote(path));
+    }
+  }
 
   NodeStore& store() { return store_; }
   TreeModel& model() { return model_; }
@@ -132,14 +143,18 @@ int Info(const Io& io, const std::u16string& path) {
     files += IsFile(e.id);
     favourites += IsFavourite(e.id);
   }
-  const int rows = lib.store().db().CountNodes();
-  std::string text = "library:        " + Utf16ToUtf8(path) + "\n";
+  const CheckReport check =
+      CheckLibrary(lib.store().db(), static_cast<std::int64_t>(lib.model().index().size()),
+                   lib.load_report());
+  if (!check.read) throw Failure{lib.reports().Reason("cannot count the rows")};
+  std::string text = "library:        " + DisplayText(path) + "\n";
   text += "format version: " + std::to_string(lib.store().format_version()) + "\n";
   text += std::string("enciphered:     ") + (lib.store().encrypted() ? "yes" : "no") + "\n";
-  text += "nodes:          " + std::to_string(rows) + " rows; " + std::to_string(folders) +
+  text += "nodes:          " + std::to_string(check.rows) + " rows; " + std::to_string(folders) +
           " folders, " + std::to_string(books) + " books, " + std::to_string(files) + " files, " +
-          std::to_string(favourites) + " favourites, " +
-          std::to_string(rows - static_cast<int>(lib.model().index().size())) + " hidden\n";
+          std::to_string(favourites) + " favourites, " + std::to_string(check.hidden.size()) +
+          " hidden\n";
+  if (!check.hidden.empty()) text += "                (\"lorewell-cli check\" lists the hidden rows)\n";
   io.out(text);
   return kExitOk;
 }
@@ -147,7 +162,7 @@ int Info(const Io& io, const std::u16string& path) {
 void DescribeTree(const ModelItem& parent, int depth, std::string* text) {
   for (const ModelItem& c : parent.children()) {
     text->append(static_cast<std::size_t>(depth) * 2, ' ');
-    *text += Utf16ToUtf8(c.text()) + "  [" + KindName(c.id()) + " " + std::to_string(c.id()) +
+    *text += DisplayText(c.text()) + "  [" + KindName(c.id()) + " " + std::to_string(c.id()) +
              (IsFavourite(c.id()) ? ", favourite" : "") + "]\n";
     DescribeTree(c, depth + 1, text);
   }
@@ -155,7 +170,7 @@ void DescribeTree(const ModelItem& parent, int depth, std::string* text) {
 
 int Tree(const Io& io, const std::u16string& path) {
   OpenedLibrary lib(io, path);
-  std::string text = Utf16ToUtf8(lib.model().library_root()->text()) + "\n";
+  std::string text = DisplayText(lib.model().library_root()->text()) + "\n";
   DescribeTree(*lib.model().library_root(), 1, &text);
   io.out(text);
   return kExitOk;
@@ -171,6 +186,10 @@ int Import(const Io& io, const std::u16string& path, const std::u16string& sourc
     case TransferOutcome::kDone:
       io.out("imported " + std::to_string(r.rows_added - 1) + " nodes from " + Quote(source) +
              " after a \"--separator--\" folder\n");
+      if (r.rows_skipped > 0) {
+        io.out(std::to_string(r.rows_skipped) + " rows of " + Quote(source) +
+               " were left out: its tree does not show them (\"lorewell-cli check\" lists them)\n");
+      }
       return kExitOk;
     case TransferOutcome::kSameFile: throw Failure{"You can not import the same db file !"};
     case TransferOutcome::kEnciphered:
@@ -181,6 +200,8 @@ int Import(const Io& io, const std::u16string& path, const std::u16string& sourc
     case TransferOutcome::kNodeLimit:
       throw Failure{"The maximum number of nodes was achieved ! (nothing was imported)"};
     case TransferOutcome::kMissing: throw Failure{"no such file " + Quote(source)};
+    case TransferOutcome::kAlreadyOpen:
+      throw Failure{Quote(source) + " is in use by another program; nothing was imported"};
     default: throw Failure{lib.reports().Reason("import failed, nothing was imported")};
   }
 }
@@ -279,16 +300,18 @@ int Rekey(const Io& io, const std::u16string& path) {
 
 int Check(const Io& io, const std::u16string& path) {
   OpenedLibrary lib(io, path);
-  const CheckReport r = CheckLibrary(lib.store().db(), lib.model());
+  const CheckReport r =
+      CheckLibrary(lib.store().db(), static_cast<std::int64_t>(lib.model().index().size()),
+                   lib.load_report());
   if (!r.read) throw Failure{lib.reports().Reason("cannot read the rows")};
   std::string text = std::to_string(r.rows) + " rows, " + std::to_string(r.shown) +
                      " shown in the tree\n";
   text += std::to_string(r.duplicate_ids.size()) + " duplicates.\n";
-  for (int id : r.duplicate_ids) text += "  duplicate id " + std::to_string(id) + "\n";
-  text += std::to_string(r.hidden()) + " hidden.\n";
-  for (int id : r.off_scheme_ids) text += "  id outside the scheme " + std::to_string(id) + "\n";
-  for (const CheckReport::Orphan& o : r.broken_parents) {
-    text += "  id " + std::to_string(o.id) + " has no parent " + std::to_string(o.parent) + "\n";
+  for (const std::string& id : r.duplicate_ids) text += "  duplicate id " + id + "\n";
+  text += std::to_string(r.hidden.size()) + " hidden.\n";
+  for (const HiddenRow& h : r.hidden) {
+    text += "  row " + std::to_string(h.rowid) + " (id " + DisplayBytes(h.id) + ", parent " +
+            DisplayBytes(h.parent) + "): " + HiddenReasonText(h.reason) + "\n";
   }
   io.out(text);
   return r.clean() ? kExitOk : kExitProblems;
@@ -296,7 +319,12 @@ int Check(const Io& io, const std::u16string& path) {
 
 int Vacuum(const Io& io, const std::u16string& path) {
   OpenedLibrary lib(io, path);
-  if (!lib.store().db().Exec(kSqlVacuum)) throw Failure{lib.reports().Reason("vacuum failed")};
+  if (!lib.store().db().Exec(kSqlVacuum)) {
+    if (OutcomeOfFailure(lib.store().db().last_error()) == OpenOutcome::kAlreadyOpen) {
+      throw Failure{Quote(path) + " is in use by another program; nothing was changed"};
+    }
+    throw Failure{lib.reports().Reason("vacuum failed")};
+  }
   return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -139,7 +140,9 @@ TEST_F(CliTest, RekeyTakesPasswordsFromTheEnvironmentOnly) {
   EXPECT_EQ(ReadBytes(dir_.File("lib.db")).substr(0, 15), "SQLite format 3");
 }
 
-TEST_F(CliTest, CheckCountsDuplicatesAndRowsTheTreeCannotShow) {
+// Every row counts, those without an id or with an id too large for the
+// tree included, and each row left out of the tree is named with the reason.
+TEST_F(CliTest, CheckCountsDuplicatesAndNamesEveryHiddenRow) {
   const std::u16string clean = Library("lib.db", rows_);
   EXPECT_EQ(Run({u"check", clean}), kExitOk) << err_;
   EXPECT_NE(out_.find("0 duplicates.\n"), std::string::npos) << out_;
@@ -148,11 +151,84 @@ TEST_F(CliTest, CheckCountsDuplicatesAndRowsTheTreeCannotShow) {
   broken.push_back({504, 9902, 0, "orphan", std::nullopt});
   broken.push_back({77, 0, 3, "odd", std::nullopt});
   const std::u16string lib = Library("stricat.db", broken);
+  {
+    Db db(nullptr);
+    ASSERT_TRUE(db.Open(lib) && db.Exec("INSERT INTO tab VALUES (NULL, 0, 4, 'no id', NULL);"
+                                        "INSERT INTO tab VALUES (NULL, 0, 5, 'no id', NULL);"
+                                        "INSERT INTO tab VALUES (12345678901200, 0, 6, 'big', NULL);"
+                                        "INSERT INTO tab VALUES (12345678901200, 0, 7, 'big', NULL)"));
+  }
   EXPECT_EQ(Run({u"check", lib}), kExitProblems) << err_;
-  EXPECT_NE(out_.find("1 duplicates.\n  duplicate id 202\n"), std::string::npos) << out_;
-  EXPECT_NE(out_.find("3 hidden.\n"), std::string::npos) << out_;
-  EXPECT_NE(out_.find("id outside the scheme 77"), std::string::npos);
-  EXPECT_NE(out_.find("id 504 has no parent 9902"), std::string::npos);
+  EXPECT_NE(out_.find("11 rows, 4 shown in the tree\n"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("2 duplicates.\n  duplicate id 202\n  duplicate id 12345678901200\n"),
+            std::string::npos) << out_;
+  EXPECT_NE(out_.find("7 hidden.\n"), std::string::npos) << out_;
+  for (const char* line : {"(id 202, parent 100): another node has its number",
+                           "(id 504, parent 9902): its parent is not in the tree",
+                           "(id 77, parent 0): its id is not a node id",
+                           "(id NULL, parent 0): its id is not an integer",
+                           "(id 12345678901200, parent 0): its id is not a node id"}) {
+    EXPECT_NE(out_.find(line), std::string::npos) << line << "\n" << out_;
+  }
+  ASSERT_EQ(Run({u"info", lib}), kExitOk) << err_;
+  EXPECT_NE(out_.find("11 rows; 1 folders, 1 books, 2 files, 1 favourites, 7 hidden"),
+            std::string::npos) << out_;
+}
+
+// Titles and paths reach the terminal with control characters escaped.
+TEST_F(CliTest, TitlesAndPathsCannotDriveTheTerminal) {
+  std::vector<Row> rows = rows_;
+  rows[1].title = "Book\x1B]0;pwned\x07\r\n";
+  const std::u16string lib = Library("lib\x1B[31m.db", rows);
+  ASSERT_EQ(Run({u"tree", lib}), kExitOk) << err_;
+  EXPECT_NE(out_.find("    Book\\x1B]0;pwned\\x07\\x0D\\x0A  [book 202]\n"), std::string::npos)
+      << out_;
+  EXPECT_EQ(out_.find('\x1B'), std::string::npos);
+  ASSERT_EQ(Run({u"info", lib}), kExitOk) << err_;
+  EXPECT_NE(out_.find("lib\\x1B[31m.db"), std::string::npos) << out_;
+  EXPECT_EQ(Run({u"info", dir_.File16("gone\x1B.db")}), kExitFailed);
+  ExpectOneLineReason("gone\\x1B.db");
+}
+
+// Each failure says what is wrong with the file, and leaves it as it was.
+TEST_F(CliTest, MessagesSayWhatIsWrongWithTheFile) {
+  const std::u16string text = dir_.File16("note.db");
+  testing::WriteBytes(dir_.File("note.db"), std::string(2048, 'x'));
+  EXPECT_EQ(Run({u"info", text}), kExitFailed);
+  ExpectOneLineReason("is damaged or is not a Lorewell library");
+
+  std::vector<Row> many;
+  for (int n = 1; n <= 200; ++n) many.push_back({n * 100, 0, n, "F", std::string(2000, 'r')});
+  const std::u16string cut = Library("cut.db", many);
+  std::filesystem::resize_file(dir_.File("cut.db"), std::filesystem::file_size(dir_.File("cut.db")) / 2);
+  EXPECT_EQ(Run({u"tree", cut}), kExitFailed);
+  ExpectOneLineReason("is damaged: database disk image is malformed");
+
+  // A damaged enciphered library read with its right password.
+  const std::u16string secret = dir_.File16("secret.db");
+  testing::MakeLibrary(secret, u"parola1", 60);
+  std::string bytes = ReadBytes(dir_.File("secret.db"));
+  std::fill(bytes.begin() + 4096, bytes.begin() + 8192, '\x5A');  // page 2: the table's root
+  testing::WriteBytes(dir_.File("secret.db"), bytes);
+  env_["LOREWELL_PASSWORD"] = u"parola1";
+  EXPECT_EQ(Run({u"tree", secret}), kExitFailed);
+  ExpectOneLineReason("is damaged");
+  EXPECT_EQ(err_.find("password"), std::string::npos) << err_;
+  env_["LOREWELL_PASSWORD"] = u"greșită";
+  EXPECT_EQ(Run({u"tree", secret}), kExitFailed);
+  ExpectOneLineReason("the password does not open");
+  EXPECT_EQ(ReadBytes(dir_.File("secret.db")), bytes);
+
+  // Another program holds the library locked.
+  const std::u16string lib = Library("lib.db", rows_);
+  Db holder(nullptr);
+  ASSERT_TRUE(holder.Open(lib) && holder.Exec("BEGIN EXCLUSIVE"));
+  EXPECT_EQ(Run({u"info", lib}), kExitFailed);
+  ExpectOneLineReason("is in use by another program");
+  holder.Exec("COMMIT");
+  ASSERT_TRUE(holder.Exec("BEGIN IMMEDIATE; UPDATE tab SET t = 'x' WHERE id = 999"));
+  EXPECT_EQ(Run({u"vacuum", lib}), kExitFailed);
+  ExpectOneLineReason("is in use by another program");
 }
 
 TEST_F(CliTest, ConvertRefusesCurrentLibrariesAndConvertsLegacyOnes) {
@@ -191,6 +267,11 @@ TEST_F(CliTest, TheProgramExitsWithItsCodeAndOneLineOnFailure) {
   EXPECT_EQ(output, "lorewell-cli: import: You can't import an encrypted db file, decrypt it "
                     "and try again.\n");
   EXPECT_EQ(run("", &output), 2);
+  // A file name that is not UTF-8 is refused by name, never taken for
+  // another file.
+  EXPECT_EQ(run("export lib.db 100 \"$(printf 'x\\377.db')\"", &output), 2);
+  EXPECT_EQ(output.substr(0, output.find('\n')),
+            "lorewell-cli: argument 4 is not valid UTF-8: 'x\\xFF.db'") << output;
 }
 #endif
 

@@ -1,37 +1,26 @@
 #include "store/library_check.h"
 
-#include <unordered_set>
-
-#include "store/node_id.h"
-#include "store/statements.h"
+#include <sqlite3.h>
 
 namespace lw {
 
-CheckReport CheckLibrary(Db& db, const TreeModel& model) {
+CheckReport CheckLibrary(Db& db, std::int64_t shown, const LoadReport& load) {
   CheckReport report;
-  Statement duplicates = db.Prepare(FormatSql16(kSqlSelectDuplicateIds));
-  if (!duplicates) return report;
-  while (duplicates.Step()) report.duplicate_ids.push_back(duplicates.ColumnInt(0));
-  if (duplicates.failed()) return report;
-  duplicates.Finalize();
-
-  report.rows = db.CountNodes();
-  report.shown = static_cast<int>(model.index().size());
-
-  std::vector<CheckReport::Orphan> rows;
-  std::unordered_set<int> ids;
-  Statement all = db.Prepare(FormatSql16(kSqlSelectTree));
-  if (!all) return report;
-  while (all.Step()) {
-    const int id = all.ColumnInt(0);
-    rows.push_back({id, all.ColumnInt(1)});
-    ids.insert(id);
-    if (!IsValidNodeId(id)) report.off_scheme_ids.push_back(id);
+  // Every row counts, "count(id)" would skip those without an id; ids are
+  // compared as stored, whatever their size or type.
+  Statement count = db.Prepare(u"SELECT count(*) FROM tab");
+  if (!count.Step()) return report;
+  report.rows = sqlite3_column_int64(count.handle(), 0);
+  count.Finalize();
+  Statement duplicates = db.Prepare(
+      u"SELECT quote(id) FROM tab WHERE id IS NOT NULL GROUP BY id HAVING count(*) > 1");
+  while (duplicates.Step()) {
+    report.duplicate_ids.push_back(
+        reinterpret_cast<const char*>(sqlite3_column_text(duplicates.handle(), 0)));
   }
-  if (all.failed()) return report;
-  for (const CheckReport::Orphan& r : rows) {
-    if (r.parent != 0 && !ids.count(r.parent)) report.broken_parents.push_back(r);
-  }
+  if (!duplicates || duplicates.failed()) return report;
+  report.shown = shown;
+  report.hidden = load.hidden;
   report.read = true;
   return report;
 }

@@ -1,40 +1,32 @@
 // The health of a library's rows, as the maintenance commands count it and
-// with the rows named: duplicate ids, rows the tree cannot show, and why.
+// with the rows named: duplicate ids, and each row the tree cannot show with
+// the reason.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "store/db.h"
-#include "store/tree_model.h"
+#include "store/tree_fill.h"
 
 namespace lw {
 
 struct CheckReport {
-  bool read = false;  // the queries ran (failures were reported)
-  int rows = 0;       // rows of `tab`
-  int shown = 0;      // nodes the loaded tree shows
-  // Ids held by more than one row ("%i duplicates." counts them).
-  std::vector<int> duplicate_ids;
-  // Rows the tree does not show: rows - shown ("%i hidden.").
-  int hidden() const { return rows - shown; }
-  // Ids outside the scheme (last two digits not 00, 02, 04, 12, 14, or a
-  // number out of range).
-  std::vector<int> off_scheme_ids;
-  // Rows whose parent id is no row's id: {id, p}.
-  struct Orphan {
-    int id = 0;
-    int parent = 0;
-  };
-  std::vector<Orphan> broken_parents;
+  bool read = false;       // the queries ran (failures were reported)
+  std::int64_t rows = 0;   // every row of `tab`, NULL ids included
+  std::int64_t shown = 0;  // nodes the tree shows
+  // Ids held by more than one row, as SQLite prints them ("%i duplicates."
+  // counts them). Rows without an id are not duplicates of each other.
+  std::vector<std::string> duplicate_ids;
+  // Each row the tree does not show, with the reason ("%i hidden.").
+  std::vector<HiddenRow> hidden;
 
-  bool clean() const {
-    return read && duplicate_ids.empty() && hidden() == 0 && off_scheme_ids.empty() &&
-           broken_parents.empty();
-  }
+  bool clean() const { return read && duplicate_ids.empty() && hidden.empty(); }
 };
 
-// Checks the library open in `db`, whose tree `model` has been filled from
-// it. Reads only.
-CheckReport CheckLibrary(Db& db, const TreeModel& model);
+// Checks the library open in `db`, whose tree was read with `load` as its
+// report. Reads only.
+CheckReport CheckLibrary(Db& db, std::int64_t shown, const LoadReport& load);
 
 }  // namespace lw

@@ -92,7 +92,8 @@ std::string Printed(sqlite3_stmt* s, int col) {
   if (sqlite3_column_type(s, col) == SQLITE_NULL) return "NULL";
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
   const std::string value = text ? text : "";
-  return sqlite3_column_type(s, col) == SQLITE_INTEGER ? value : "'" + value + "'";
+  const int type = sqlite3_column_type(s, col);
+  return type == SQLITE_INTEGER || type == SQLITE_FLOAT ? value : "'" + value + "'";
 }
 
 int OrderClass(int type) {
