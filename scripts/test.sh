@@ -5,6 +5,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source scripts/utf8-locale.sh
 
 bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 

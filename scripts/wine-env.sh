@@ -10,6 +10,8 @@
 # since a new prefix says Windows 7 and the program refuses anything before 8.
 
 LW_BUILD=${1:?wine-env.sh needs the build directory}
+# Wine names files through the locale's code page: it must be UTF-8.
+source "$(dirname "${BASH_SOURCE[0]}")/utf8-locale.sh"
 LW_WINE_DIR="$LW_BUILD/wine"
 export WINEPREFIX="$LW_WINE_DIR/prefix"
 export WINEDEBUG=-all
