@@ -27,7 +27,16 @@ fi
 command -v npm >/dev/null || { echo "fetch-sqlite: npm is required" >&2; exit 1; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-(cd "$tmp" && npm pack --silent "$PKG" >/dev/null)
+# npm's messages are kept and shown only when the fetch fails: its own words
+# (no network, a proxy, a registry refusing the request) are what the reader
+# needs, and a successful fetch stays quiet.
+if ! (cd "$tmp" && npm pack --loglevel=warn "$PKG" >/dev/null 2>"$tmp/npm.err"); then
+  {
+    echo "fetch-sqlite: could not fetch $PKG (SQLite $VERSION) with npm pack; npm said:"
+    sed 's/^/  /' "$tmp/npm.err"
+  } >&2
+  exit 1
+fi
 tar -xzf "$tmp"/better-sqlite3-*.tgz -C "$tmp" package/deps/sqlite3/sqlite3.c package/deps/sqlite3/sqlite3.h
 mkdir -p "$out"
 cp "$tmp/package/deps/sqlite3/sqlite3.c" "$tmp/package/deps/sqlite3/sqlite3.h" "$out/"
