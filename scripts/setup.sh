@@ -5,7 +5,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ make git ca-certificates npm
+  cmake ninja-build g++ make git ca-certificates npm python3
   googletest libgtest-dev libbenchmark-dev sqlite3
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 fonts-wine xvfb xauth imagemagick x11-utils libasound2
