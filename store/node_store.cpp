@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "base/utf.h"
+#include "store/file_safety.h"
+#include "store/rekey.h"
 #include "store/statements.h"
 #include "store/tree_ops.h"
 
@@ -119,9 +121,10 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
     return result;
   }
   if (RefusesPath(path, &result)) return result;
-  // Opening a missing path would create an empty file there.
-  if (!IsRegularFile(path)) {
-    result.outcome = OpenOutcome::kMissing;
+  // Looked at before anything opens it: opening a missing path would create
+  // an empty file there, and reading a named pipe would wait for a writer.
+  if (const PathKind kind = KindOfPath(path); kind != PathKind::kRegular) {
+    result.outcome = kind == PathKind::kMissing ? OpenOutcome::kMissing : OpenOutcome::kNotAFile;
     return result;
   }
   // The connection waiting for this file's password holds the file itself;
@@ -131,6 +134,10 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
     result.outcome = OpenOutcome::kAlreadyOpen;
     return result;
   }
+  // A killed re-key's copy may hold every page, in the clear when the
+  // password was being cleared; a re-key still running holds its copy and
+  // keeps it.
+  result.removed_copies = RemoveRekeyLeftovers(path);
   // A text file or a damaged one is no enciphered library: asking for its
   // password would only lead the user astray. The library open so far stays.
   const LibraryFileKind kind = ClassifyLibraryFile(path);

@@ -19,6 +19,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/settings.h"
 #include "store/db.h"
@@ -35,6 +36,8 @@ enum class OpenOutcome {
   kAlreadyOpen,    // message 35: the path is the open library, or another
                    // program (or connection) holds the file
   kMissing,        // message 36: no file at the path
+  kNotAFile,       // a directory, a named pipe, a device or a socket: never
+                   // opened (a pipe would block the first read)
   kPathTooLong,    // the path has more than kMaxLibraryPathLength units
   kBusy,           // a worker owns the library; the request is ignored
   kNeedsPassword,  // message 44: the file is enciphered and the key did not
@@ -55,6 +58,9 @@ struct OpenResult {
   LoadReport report;
   // What the page pane shows after a successful open or creation.
   ShownPage page;
+  // Copies that re-keys of this library left when their process was killed,
+  // found beside it and removed before it was read; the user is told.
+  std::vector<std::u16string> removed_copies;
 };
 
 // Holds the busy flag ("internal process running") while it lives; empty

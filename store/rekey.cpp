@@ -3,16 +3,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <atomic>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 #include <vector>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 #include "base/utf.h"
 #include "store/cipher_key.h"
@@ -20,13 +12,9 @@
 #include "store/cipher_vfs.h"
 #include "store/statements.h"
 
-namespace fs = std::filesystem;
-
 namespace lw {
 
 namespace {
-
-std::atomic<FileReplacer> g_replacer{nullptr};
 
 constexpr char16_t kInvalidPassword[] = u"Invalid password (1, 2 or 3 characters)";
 
@@ -45,14 +33,6 @@ int PragmaInt(sqlite3* db, const char* sql) {
   }
   sqlite3_finalize(stmt);
   return value;
-}
-
-bool RemoveCopy(const std::u16string& copy, const ErrorSink& on_error) {
-  std::error_code ec;
-  fs::remove(fs::path(copy), ec);
-  if (!ec) return true;
-  on_error(Utf8ToUtf16(ec.message()));
-  return false;
 }
 
 // SQLite keeps this page for its locks and never reads or writes it; it is
@@ -154,30 +134,29 @@ bool WriteRekeyedCopy(const std::u16string& path, const std::u16string& copy,
 
 }  // namespace
 
-bool ReplaceFileByRename(const std::u16string& source, const std::u16string& target,
-                         std::u16string* error) {
-  std::error_code ec;
-  fs::rename(fs::path(source), fs::path(target), ec);
-  if (ec) {
-    if (error) *error = Utf8ToUtf16(ec.message());
-    return false;
-  }
-#ifndef _WIN32
-  // The new name is on the disk only once the folder is. The file has been
-  // replaced either way, so a failure here is not one of the replacement.
-  const fs::path folder = fs::path(target).parent_path();
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-#endif
-  return true;
+std::vector<std::u16string> RemoveRekeyLeftovers(const std::u16string& library) {
+  return RemoveLeftovers(library, kRekeyTag);
 }
 
-void SetFileReplacer(FileReplacer replacer) { g_replacer.store(replacer); }
+namespace {
 
-std::u16string RekeyCopyPath(const std::u16string& library) { return library + u"-rekey"; }
+// Why the library at `path` cannot be re-keyed, from its metadata alone
+// (a named pipe is never opened); empty when it can. Besides a missing file
+// or one that is no file at all, the rules of every replacement apply: a
+// read-only library stays as its owner made it, and one with a second name
+// (hard link) would keep its old pages, under the old key or none, behind
+// that name.
+std::u16string RekeyRefusal(const std::u16string& path) {
+  std::string reason;
+  const PathKind kind = KindOfPath(path, &reason);
+  if (kind == PathKind::kUnreachable) return Utf8ToUtf16(QuotedPath(path) + ": " + reason);
+  if (kind != PathKind::kRegular) return Utf8ToUtf16(QuotedPath(path) + " " + KindText(kind));
+  std::string error;
+  if (!CheckReplaceable(path, ReplaceRules{kRekeyTag, {}}, &error)) return Utf8ToUtf16(error);
+  return {};
+}
+
+}  // namespace
 
 bool RekeyLibraryFile(const std::u16string& path, std::u16string_view old_password,
                       std::u16string_view new_password, const ErrorSink& sink) {
@@ -186,20 +165,30 @@ bool RekeyLibraryFile(const std::u16string& path, std::u16string_view old_passwo
     on_error(kInvalidPassword);
     return false;
   }
+  if (const std::u16string refusal = RekeyRefusal(path); !refusal.empty()) {
+    on_error(refusal);
+    return false;
+  }
   if (DeriveCipherKey(old_password) == DeriveCipherKey(new_password)) return true;
 
-  const std::u16string copy = RekeyCopyPath(path);
-  if (!RemoveCopy(copy, on_error)) return false;
-  bool ok = WriteRekeyedCopy(path, copy, old_password, new_password, on_error);
-  if (ok) {
-    FileReplacer replace = g_replacer.load();
-    if (!replace) replace = ReplaceFileByRename;
-    std::u16string error;
-    ok = replace(copy, path, &error);
-    if (!ok) on_error(error);
+  RemoveRekeyLeftovers(path);
+  ReplacementFile copy;
+  std::string error;
+  if (!copy.Create(path, ReplaceRules{kRekeyTag, {}}, &error)) {
+    on_error(Utf8ToUtf16(error));
+    return false;
   }
-  if (!ok) RemoveCopy(copy, on_error);
-  return ok;
+  copy.HandOver();
+  // The copy is removed with `copy` on every way out but the last.
+  if (!WriteRekeyedCopy(copy.destination(), copy.temporary(), old_password, new_password,
+                        on_error)) {
+    return false;
+  }
+  if (!copy.Commit(&error)) {
+    on_error(Utf8ToUtf16(error));
+    return false;
+  }
+  return true;
 }
 
 bool RekeyOpenLibrary(Db& db, const std::u16string& path, std::u16string_view old_password,

@@ -4,12 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "store/cipher_open.h"
 #include "store/cipher_password.h"
 #include "store/cipher_test_library.h"
 #include "store/cipher_vfs.h"
+#include "store/node_store.h"
 #include "tools/testing/error_log.h"
 #include "tools/testing/temp_dir.h"
 
@@ -31,9 +40,16 @@ class Rekey : public ::testing::Test {
     SetCipherFaultHook(nullptr);
     SetFileReplacer(nullptr);
   }
-  bool CopyLeft() const {
-    return std::filesystem::exists(std::filesystem::path(RekeyCopyPath(path_)));
+  // The names in the library's folder: a copy left behind shows.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
+      names.push_back(Utf16ToUtf8(e.path().filename().u16string()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
+  bool CopyLeft() const { return Names() != std::vector<std::string>{"bibliotecă.db"}; }
   std::string Head(size_t n) const { return ReadBytes(file_).substr(0, n); }
 
   testing::TempDir dir_;
@@ -79,8 +95,6 @@ TEST_F(Rekey, OtherPageSizesAreKept) {
 
 TEST_F(Rekey, RefusalsAndFailuresLeaveTheLibraryAsItWas) {
   testing::MakeLibrary(path_, u"cea-veche", 10);
-  // A copy left by a crash is no obstacle: it is replaced.
-  testing::WriteBytes(std::filesystem::path(RekeyCopyPath(path_)), std::string(5000, 'x'));
   const std::string before = ReadBytes(file_);
   Db db(log_.sink());
   ASSERT_TRUE(OpenWithPassword(db, path_, u"cea-veche"));
@@ -94,7 +108,9 @@ TEST_F(Rekey, RefusalsAndFailuresLeaveTheLibraryAsItWas) {
   SetFileReplacer(FailReplace);  // another program holds the file, say
   log_.clear();
   EXPECT_FALSE(RekeyOpenLibrary(db, path_, u"cea-veche", u"cea-noua"));
-  EXPECT_EQ(log_.text(), "Access is denied.\n");
+  ASSERT_EQ(log_.messages().size(), 1u);
+  EXPECT_NE(log_.messages()[0].find("bibliotecă.db': Access is denied."), std::string::npos)
+      << log_.text();
 
   EXPECT_EQ(ReadBytes(file_), before);
   EXPECT_FALSE(CopyLeft());
@@ -148,6 +164,132 @@ TEST_F(Rekey, AFailureAtAnyStepKeepsThePreviousKeyAndEveryRow) {
     }
   }
 }
+
+// Whatever would be lost or split by replacing the file is refused before a
+// page is read, and a file of the user's beside it is never taken for a copy.
+TEST_F(Rekey, RefusesWhatItCannotReplaceWithoutLoss) {
+  namespace fs = std::filesystem;
+  testing::MakeLibrary(path_, u"veche-1", 4);
+  const std::string before = ReadBytes(file_);
+  testing::WriteBytes(dir_.File("bibliotecă.db-rekey"), "the user's own file");
+  auto refused = [&](const std::u16string& path, const std::string& why) {
+    log_.clear();
+    EXPECT_FALSE(RekeyLibraryFile(path, u"veche-1", u"noua-1", log_.sink()));
+    ASSERT_EQ(log_.messages().size(), 1u) << log_.text();
+    EXPECT_NE(log_.messages()[0].find(why), std::string::npos) << log_.text();
+  };
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::group_read);
+  refused(path_, "bibliotecă.db': it is read-only");
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_hard_link(file_, dir_.File("geamăn.db"));
+  refused(path_, "it has 2 names (hard links)");
+  fs::remove(dir_.File("geamăn.db"));
+  fs::create_directory(dir_.File("dosar.db"));
+  refused(dir_.File16("dosar.db"), "dosar.db' is a directory");
+  refused(dir_.File16("lipsă.db"), "lipsă.db' does not exist");
+#ifndef _WIN32
+  refused(u"/dev/null", "'/dev/null' is a device");
+#endif
+  EXPECT_EQ(ReadBytes(file_), before);
+
+  ASSERT_TRUE(RekeyLibraryFile(path_, u"veche-1", u"noua-1", log_.sink())) << log_.text();
+  EXPECT_EQ(ReadBytes(dir_.File("bibliotecă.db-rekey")), "the user's own file");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"bibliotecă.db", "bibliotecă.db-rekey",
+                                               "dosar.db"}));
+}
+
+#ifndef _WIN32
+
+mode_t ModeOf(const char* path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Clearing the password of a private library must not leave its pages in
+// the clear for everyone; a link to the library stays a link.
+TEST_F(Rekey, TheLibraryKeepsItsBitsOwnerAndLinksAndTheCopyIsPrivateThroughout) {
+  namespace fs = std::filesystem;
+  testing::MakeLibrary(path_, u"", 8);
+  const std::string rows = DumpWith(path_, u"");
+  ASSERT_EQ(::chmod(file_.c_str(), 0640), 0);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(file_.c_str(), 65534, 65534), 0);
+  }
+  fs::create_symlink(file_.filename(), dir_.File("legătură.db"));
+  const mode_t mask = ::umask(022);
+  std::string copy;
+  mode_t copy_mode = 0;
+  SetCipherFaultHook([&](CipherIo op, const char* path) {
+    if (op == CipherIo::kWrite && path && copy.empty()) copy = path, copy_mode = ModeOf(path);
+    return false;
+  });
+  const bool set = RekeyLibraryFile(dir_.File16("legătură.db"), u"", u"parolă-nouă", log_.sink());
+  SetCipherFaultHook(nullptr);
+  const mode_t mode_after_set = ModeOf(file_.c_str());
+  ::chmod(file_.c_str(), 0600);
+  const bool cleared = RekeyLibraryFile(path_, u"parolă-nouă", u"", log_.sink());
+  ::umask(mask);
+  ASSERT_TRUE(set && cleared) << log_.text();
+  EXPECT_EQ(mode_after_set, 0640u);
+
+  EXPECT_EQ(copy_mode, 0600u) << copy;
+  EXPECT_NE(copy.find("bibliotecă.db.rekey-"), std::string::npos) << copy;
+  EXPECT_TRUE(fs::is_symlink(dir_.File("legătură.db")));
+  EXPECT_EQ(DumpWith(path_, u""), rows);
+  EXPECT_EQ(ModeOf(file_.c_str()), 0600u);
+  if (root) {
+    struct stat st {};
+    ASSERT_EQ(::stat(file_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"bibliotecă.db", "legătură.db"}));
+}
+
+// A re-key killed (SIGKILL, as kill -9) half-way through writing its copy.
+TEST_F(Rekey, ACopyLeftByAKilledRekeyGoesWithTheNextOpenOrRekey) {
+  testing::MakeLibrary(path_, u"", 100);
+  const std::string before = ReadBytes(file_);
+  const std::string rows = DumpWith(path_, u"");
+  auto killed_rekey = [&] {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      int writes = 0;
+      SetCipherFaultHook([&](CipherIo op, const char*) {
+        if (op == CipherIo::kWrite && ++writes == 2) ::raise(SIGKILL);
+        return false;
+      });
+      RekeyLibraryFile(path_, u"", u"parolă-nouă", nullptr);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  };
+  ASSERT_TRUE(killed_rekey());
+  std::vector<std::string> names = Names();
+  ASSERT_EQ(names.size(), 2u);
+  const std::string leftover = names[1];
+  EXPECT_EQ(leftover.rfind("bibliotecă.db.rekey-", 0), 0u) << leftover;
+  EXPECT_EQ(ReadBytes(file_), before);
+
+  NodeStore store(log_.sink());
+  TreeModel model;
+  const OpenResult opened = store.OpenLibraryNow(path_, model);
+  store.Close(model, false);
+  EXPECT_EQ(opened.outcome, OpenOutcome::kOpened) << log_.text();
+  EXPECT_EQ(opened.removed_copies, std::vector<std::u16string>{dir_.File16(leftover)});
+  EXPECT_FALSE(CopyLeft());
+
+  ASSERT_TRUE(killed_rekey());
+  EXPECT_TRUE(CopyLeft());
+  ASSERT_TRUE(RekeyLibraryFile(path_, u"", u"parolă-nouă", log_.sink())) << log_.text();
+  EXPECT_FALSE(CopyLeft());
+  EXPECT_EQ(DumpWith(path_, u"parolă-nouă"), rows);
+}
+
+#endif  // _WIN32
 
 TEST_F(Rekey, TheWorkerShowsItsStatesAndKeepsThePasswordThatStillHolds) {
   testing::MakeLibrary(path_, u"", 3);
