@@ -16,6 +16,7 @@
 #include "app/strip_win.h"
 #include "base/wide_win.h"
 #include "music/midi_win.h"
+#include "store/node_store_win.h"
 #include "store/rekey_win.h"
 #include "res/resource.h"
 #include "store/demo_library.h"
@@ -101,7 +102,7 @@ void ShowPage(HWND editor, int32_t id) {
 void FillTree() {
   TreeView_DeleteAllItems(g_shell.tree);
   if (g_libraryPath.empty()) return;
-  std::vector<TreeRow> rows;
+  std::vector<ViewRow> rows;
   std::u16string error;
   if (!ReadLibraryTree(ToU16(g_libraryPath), &rows, &error)) {
     ShowMessage(g_mainWindow, ToWide(error), MB_ICONERROR);
@@ -109,7 +110,7 @@ void FillTree() {
   }
   HTREEITEM parents[4] = {TVI_ROOT, nullptr, nullptr, nullptr};
   HTREEITEM first = nullptr;
-  for (const TreeRow& row : rows) {
+  for (const ViewRow& row : rows) {
     if (row.level < 1 || row.level > 3 || !parents[row.level - 1]) continue;
     std::wstring title = ToWide(row.title);
     TVINSERTSTRUCTW ins{};
@@ -446,15 +447,7 @@ bool FileExists(const std::wstring& path) {
 }
 
 // A library another instance holds cannot be opened without sharing.
-bool CanOpenExclusively(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  char byte;
-  DWORD got = 0;
-  bool ok = ReadFile(h, &byte, 1, &got, nullptr) != 0;
-  CloseHandle(h);
-  return ok;
-}
+bool CanOpenExclusively(const std::wstring& path) { return CanReadUnsharedWindows(ToU16(path)); }
 
 std::wstring FolderOf(const std::wstring& file) {
   size_t cut = file.find_last_of(L"\\/");
@@ -606,8 +599,11 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   g_classBrushes[1] = CreateSolidBrush(RGB(51, 153, 255));
   g_classBrushes[2] = CreateSolidBrush(RGB(255, 155, 0));
 
-  // Re-keyed libraries replace the old file with MoveFileExW write-through.
+  // Re-keyed libraries replace the old file with MoveFileExW write-through;
+  // "already open" means what Windows means by it, a file that cannot be
+  // opened with no sharing.
   InstallWindowsFileReplacer();
+  InstallWindowsExclusiveReadCheck();
 
   RegisterShellRoutines();
   RegisterStoreRoutines();

@@ -8,20 +8,20 @@ namespace lw {
 namespace {
 
 // Depth 1..3 walk of one parent's children in "ORDER BY i" order.
-void ReadChildren(Db& db, int32_t parent, int level, std::vector<TreeRow>* rows) {
-  std::vector<TreeRow> children;
+void ReadChildren(Db& db, int32_t parent, int level, std::vector<ViewRow>* rows) {
+  std::vector<ViewRow> children;
   {
     Statement st = parent == 0 ? db.Prepare(FormatSql16(kSqlSelectFolders))
                                : db.Prepare(FormatSql16(kSqlSelectChildren, {parent}));
     while (st.Step()) {
-      TreeRow row;
+      ViewRow row;
       row.id = st.ColumnInt(0);
       row.level = level;
       row.title = st.ColumnText16(1);
       children.push_back(std::move(row));
     }
   }
-  for (TreeRow& child : children) {
+  for (ViewRow& child : children) {
     int32_t id = child.id;
     rows->push_back(std::move(child));
     if (level < 3) ReadChildren(db, id, level + 1, rows);
@@ -30,7 +30,7 @@ void ReadChildren(Db& db, int32_t parent, int level, std::vector<TreeRow>* rows)
 
 }  // namespace
 
-bool ReadLibraryTree(const std::u16string& path, std::vector<TreeRow>* rows, std::u16string* error) {
+bool ReadLibraryTree(const std::u16string& path, std::vector<ViewRow>* rows, std::u16string* error) {
   rows->clear();
   // Opening a missing file would create an empty database in its place.
   if (!IsRegularFile(path)) {

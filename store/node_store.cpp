@@ -17,7 +17,14 @@ namespace fs = std::filesystem;
 
 namespace lw {
 
+namespace {
+std::atomic<ExclusiveReadFunction> g_platform_check{nullptr};
+}  // namespace
+
+void SetPlatformExclusiveReadCheck(ExclusiveReadFunction check) { g_platform_check.store(check); }
+
 bool CanReadUnshared(const std::u16string& path) {
+  if (const ExclusiveReadFunction check = g_platform_check.load()) return check(path);
   {
     std::ifstream in(fs::path(path), std::ios::binary);
     if (!in) return false;

@@ -192,10 +192,18 @@ class NodeStore {
   std::function<void()> before_close_;
 };
 
-// The portable exclusive-read check: the file opens for reading, and no
-// other connection holds it with an exclusive lock (as a library being
-// created, or one open in another program that locks it, does).
+// The exclusive-read check: the file opens for reading, and no other
+// connection holds it with an exclusive lock (as a library being created,
+// or one open in another program that locks it, does). Once the platform
+// layer has installed its own check (on Windows, opening the file with no
+// sharing at all), that one answers instead, for the window and the
+// command-line tool alike.
 bool CanReadUnshared(const std::u16string& path);
+
+// Installs the platform's exclusive-read check; null restores the portable
+// one. Called once at start-up, before any library is opened.
+using ExclusiveReadFunction = bool (*)(const std::u16string& path);
+void SetPlatformExclusiveReadCheck(ExclusiveReadFunction check);
 
 // True when the file's first six bytes are not "SQLite" (including a file
 // shorter than that): an enciphered library.
