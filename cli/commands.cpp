@@ -6,9 +6,11 @@
 
 #include "base/utf.h"
 #include "store/cipher_open.h"
+#include "store/file_safety.h"
 #include "store/library_check.h"
 #include "store/node_store.h"
 #include "store/page_text.h"
+#include "store/rekey.h"
 #include "store/statements.h"
 #include "store/transfer.h"
 #include "store/tree_model.h"
@@ -57,6 +59,26 @@ std::optional<int> ParseId(const std::u16string& text) {
   return static_cast<int>(v);
 }
 
+// A library or a source must be a regular file. It is looked at before
+// anything opens it: reading a named pipe would wait for a writer forever.
+void RequireFile(const std::u16string& path) {
+  std::string reason;
+  const PathKind kind = KindOfPath(path, &reason);
+  if (kind == PathKind::kRegular) return;
+  if (kind == PathKind::kMissing) throw Failure{"no such file " + Quote(path)};
+  if (kind == PathKind::kUnreachable) throw Failure{"cannot read " + Quote(path) + ": " + reason};
+  throw Failure{Quote(path) + " " + KindText(kind) + ", not a library"};
+}
+
+// One line on the error stream naming the copies of an interrupted re-key
+// that were removed, so that a file the user sees vanish is accounted for.
+void ReportRemovedCopies(const Io& io, const std::vector<std::u16string>& removed) {
+  if (removed.empty()) return;
+  std::string line = "lorewell-cli: removed what an interrupted re-key left beside the library:";
+  for (const std::u16string& copy : removed) line += " " + Quote(copy);
+  io.err(line + "\n");
+}
+
 // A password from `variable`, or asked for; nothing when neither gives one.
 std::optional<std::u16string> Password(const Io& io, const char* variable,
                                        std::string_view prompt) {
@@ -71,7 +93,7 @@ std::optional<std::u16string> Password(const Io& io, const char* variable,
 class OpenedLibrary {
  public:
   OpenedLibrary(const Io& io, const std::u16string& path) : store_(reports_.sink()) {
-    if (!ExistsPath(path)) throw Failure{"no such file " + Quote(path)};
+    RequireFile(path);
     if (ClassifyLibraryFile(path) == LibraryFileKind::kEnciphered) {
       std::optional<std::u16string> pw =
           Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
@@ -82,6 +104,7 @@ class OpenedLibrary {
       store_.set_password(*pw);
     }
     const OpenResult r = store_.OpenLibraryNow(path, model_);
+    ReportRemovedCopies(io, r.removed_copies);
     if (r.outcome != OpenOutcome::kOpened) throw Failure{OpenFailure(r.outcome, path)};
     report_ = r.report;
   }
@@ -214,11 +237,15 @@ int Export(const Io& io, const std::u16string& path, int id, const std::u16strin
                              target == path)) {
     throw Failure{"You can not export in the same db file !"};
   }
-  // Written beside the target and put in its place once complete, so a
-  // failure leaves a file that was there as it was.
-  const std::u16string part = target + u".part";
-  const ExportResult r = ExportBranch(lib.store().ClaimWork(), lib.store(), node, part,
-                                      lib.Page(id));
+  // Written beside the target under a name of its own and put in its place
+  // once complete, so a failure leaves a file that was there as it was, and
+  // a file of the user's called "TARGET.part" is never touched.
+  ReplacementFile part;
+  std::string error;
+  if (!part.Create(target, ReplaceRules{"part", path}, &error)) throw Failure{error};
+  part.HandOver();
+  const ExportResult r = ExportBranch(lib.store().ClaimWork(), lib.store(), node,
+                                      part.temporary(), lib.Page(id));
   switch (r.outcome) {
     case TransferOutcome::kDone: break;
     case TransferOutcome::kNotBranch:
@@ -226,11 +253,7 @@ int Export(const Io& io, const std::u16string& path, int id, const std::u16strin
                     " without children: write its page with the page command"};
     default: throw Failure{lib.reports().Reason("cannot export to " + Quote(target))};
   }
-  std::u16string error;
-  if (!io.replace(part, target, &error)) {
-    fs::remove(fs::path(part), ec);
-    throw Failure{"cannot write " + Quote(target) + ": " + Utf16ToUtf8(error)};
-  }
+  if (!part.Commit(&error)) throw Failure{error};
   io.out("exported " + std::to_string(r.rows_written) + " nodes to " + Quote(target) + "\n");
   if (r.enciphered) io.out("Attention ! Idb exported file is encrypted !\n");
   return kExitOk;
@@ -262,14 +285,15 @@ int Page(const Io& io, const std::u16string& path, int id, const std::u16string&
   lib.Node(id);
   const std::string rtf = lib.Page(id);
   std::string error;
-  if (!WritePageFile(file, rtf, &error)) throw Failure{error + ": " + Quote(file)};
+  if (!WritePageFile(file, rtf, path, &error)) throw Failure{error};
   return kExitOk;
 }
 
 bool ValidPassword(const std::u16string& pw) { return pw.empty() || (pw.size() >= 4 && pw.size() <= 19); }
 
 int Rekey(const Io& io, const std::u16string& path) {
-  if (!ExistsPath(path)) throw Failure{"no such file " + Quote(path)};
+  RequireFile(path);
+  ReportRemovedCopies(io, RemoveRekeyLeftovers(path));
   if (!CanReadUnshared(path)) throw Failure{Quote(path) + " is held open by another program"};
   std::u16string old_password;
   if (LooksEnciphered(path)) {
@@ -345,6 +369,17 @@ int Dispatch(const std::string& name, const std::vector<std::u16string>& a, cons
     if (!v) throw Failure{"not a node id: '" + Utf16ToUtf8(text) + "'"};
     return *v;
   };
+  // Every library and source named is looked at before anything opens it,
+  // and a target that can never be written is refused before the library
+  // is read.
+  RequireFile(a[0]);
+  if (name == "import") RequireFile(a[1]);
+  if (name == "export" || name == "page") {
+    std::string error;
+    // The export's own check names the library it reads; see Export.
+    const std::u16string source = name == "page" ? a[0] : std::u16string();
+    if (!CheckReplaceable(a[2], ReplaceRules{"part", source}, &error)) throw Failure{error};
+  }
   if (name == "info") return Info(io, a[0]);
   if (name == "tree") return Tree(io, a[0]);
   if (name == "import") return Import(io, a[0], a[1]);

@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "store/rekey.h"
 
 namespace lw::cli {
 
@@ -27,8 +26,6 @@ struct Io {
   std::function<std::optional<std::u16string>(const char* name)> env;
   // Asks for a password without echo; nothing when there is no terminal.
   std::function<std::optional<std::u16string>(std::string_view prompt)> ask_secret;
-  // Puts a finished export in the place of its target in one step.
-  FileReplacer replace = ReplaceFileByRename;
 };
 
 inline constexpr char kPasswordVariable[] = "LOREWELL_PASSWORD";

@@ -4,9 +4,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
 #include "store/cipher_test_library.h"
+#include "store/file_safety.h"
 #include "store/library_fixture.h"
 
 namespace lw::cli {
@@ -272,6 +281,185 @@ TEST_F(CliTest, TheProgramExitsWithItsCodeAndOneLineOnFailure) {
   EXPECT_EQ(run("export lib.db 100 \"$(printf 'x\\377.db')\"", &output), 2);
   EXPECT_EQ(output.substr(0, output.find('\n')),
             "lorewell-cli: argument 4 is not valid UTF-8: 'x\\xFF.db'") << output;
+}
+#endif
+
+// --- Writing over files --------------------------------------------------------------
+
+// The names in the test folder, sorted: a temporary left behind shows.
+std::vector<std::string> NamesIn(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.push_back(Utf16ToUtf8(e.path().filename().u16string()));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool RefusingReplacer(const std::u16string&, const std::u16string&, std::u16string* error) {
+  *error = u"Access is denied.";
+  return false;
+}
+
+// A page is never written over the library it comes from, under any of its
+// names, nor into anything that is not a file.
+TEST_F(CliTest, PageWritesOnlyFilesAndNeverTheLibrary) {
+  namespace fs = std::filesystem;
+  const std::u16string lib = Library("lib.db", rows_);
+  const std::string before = ReadBytes(dir_.File("lib.db"));
+  EXPECT_EQ(Run({u"page", lib, u"304", lib}), kExitFailed);
+  ExpectOneLineReason("lib.db': it is the library itself");
+  fs::create_directory(dir_.File("dosar"));
+  EXPECT_EQ(Run({u"page", lib, u"304", dir_.File16("dosar")}), kExitFailed);
+  ExpectOneLineReason("dosar': it is a directory");
+  EXPECT_TRUE(fs::is_directory(dir_.File("dosar")));
+#ifndef _WIN32
+  fs::create_symlink("lib.db", dir_.File("alias.db"));
+  EXPECT_EQ(Run({u"page", lib, u"304", dir_.File16("alias.db")}), kExitFailed);
+  ExpectOneLineReason("alias.db': it is the library itself");
+  fs::create_hard_link(dir_.File("lib.db"), dir_.File("twin.db"));
+  EXPECT_EQ(Run({u"page", lib, u"304", dir_.File16("twin.db")}), kExitFailed);
+  ExpectOneLineReason("twin.db': it is the library itself");
+  fs::remove(dir_.File("twin.db"));
+  EXPECT_EQ(Run({u"page", lib, u"304", u"/dev/null"}), kExitFailed);
+  ExpectOneLineReason("'/dev/null': it is a device");
+
+  // A link to a file: the file is written, the link stays, and so do the
+  // file's permission bits.
+  testing::WriteBytes(dir_.File("pagina.rtf"), "the old page");
+  fs::permissions(dir_.File("pagina.rtf"), fs::perms::owner_read | fs::perms::owner_write |
+                                               fs::perms::group_read);
+  fs::create_symlink("pagina.rtf", dir_.File("link.rtf"));
+  ASSERT_EQ(Run({u"page", lib, u"304", dir_.File16("link.rtf")}), kExitOk) << err_;
+  EXPECT_TRUE(fs::is_symlink(dir_.File("link.rtf")));
+  EXPECT_EQ(ReadBytes(dir_.File("pagina.rtf")), "{\\rtf1 Hi\\par}");
+  EXPECT_EQ(fs::status(dir_.File("pagina.rtf")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(NamesIn(dir_.path()),
+            (std::vector<std::string>{"alias.db", "dosar", "lib.db", "link.rtf", "pagina.rtf"}));
+#endif
+  EXPECT_EQ(ReadBytes(dir_.File("lib.db")), before);
+}
+
+TEST_F(CliTest, ExportLeavesTheFilesBesideItsTargetAlone) {
+  const std::u16string lib = Library("lib.db", rows_);
+  testing::WriteBytes(dir_.File("carte.db.part"), "the user's own notes");
+  ASSERT_EQ(Run({u"export", lib, u"202", dir_.File16("carte.db")}), kExitOk) << err_;
+  EXPECT_EQ(ReadRows(dir_.File16("carte.db")).size(), 4u);
+#ifndef _WIN32
+  std::filesystem::permissions(dir_.File("carte.db"), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::owner_write);
+  ASSERT_EQ(Run({u"export", lib, u"100", dir_.File16("carte.db")}), kExitOk) << err_;
+  EXPECT_EQ(std::filesystem::status(dir_.File("carte.db")).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+#endif
+  // The last step fails: the old export stays whole and the copy goes.
+  const std::string kept = ReadBytes(dir_.File("carte.db"));
+  SetFileReplacer(RefusingReplacer);
+  EXPECT_EQ(Run({u"export", lib, u"100", dir_.File16("carte.db")}), kExitFailed);
+  SetFileReplacer(nullptr);
+  ExpectOneLineReason("carte.db': Access is denied.");
+  EXPECT_EQ(ReadBytes(dir_.File("carte.db")), kept);
+  EXPECT_EQ(ReadBytes(dir_.File("carte.db.part")), "the user's own notes");
+  EXPECT_EQ(NamesIn(dir_.path()), (std::vector<std::string>{"carte.db", "carte.db.part", "lib.db"}));
+}
+
+TEST_F(CliTest, CopiesOfAnInterruptedRekeyAreRemovedWithANotice) {
+  const std::u16string lib = Library("lib.db", rows_);
+  const std::string copy = "lib.db.rekey-0123456789ab.tmp";
+  testing::WriteBytes(dir_.File("lib.db-rekey"), "the user's own file");
+  const std::string notice =
+      "lorewell-cli: removed what an interrupted re-key left beside the library: '" +
+      dir_.File(copy).string() + "'\n";
+  for (const char16_t* command : {u"info", u"rekey"}) {
+    testing::WriteBytes(dir_.File(copy), "pages of the library");
+    env_["LOREWELL_NEW_PASSWORD"] = u"parolă-nouă";
+    ASSERT_EQ(Run({command, lib}), kExitOk) << err_;
+    EXPECT_EQ(err_, notice);
+    EXPECT_EQ(NamesIn(dir_.path()), (std::vector<std::string>{"lib.db", "lib.db-rekey"}));
+    env_["LOREWELL_PASSWORD"] = u"parolă-nouă";
+  }
+  EXPECT_EQ(ReadBytes(dir_.File("lib.db-rekey")), "the user's own file");
+  EXPECT_TRUE(testing::ReadableWith(lib, u"parolă-nouă"));
+}
+
+#ifndef _WIN32
+// The built program run by the shell in the test folder, under a time
+// limit: a command that waits on a named pipe is killed (status 124) rather
+// than hanging the suite.
+int RunProgram(const std::filesystem::path& dir, const std::string& script, std::string* output) {
+  const std::string command = "cd '" + dir.string() + "' && LOREWELL_NEW_PASSWORD=abcd; " +
+                              "export LOREWELL_NEW_PASSWORD; CLI='" + LOREWELL_CLI_PATH + "'; " +
+                              script + " 2>&1 </dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  output->clear();
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) output->append(buf, n);
+  const int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(CliTest, TheProgramRefusesAtOnceWhatIsNotAFile) {
+  Library("lib.db", rows_);
+  const std::string before = ReadBytes(dir_.File("lib.db"));
+  ASSERT_EQ(::mkfifo(dir_.File("teava").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir_.File("dosar"));
+  const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = dir_.File("priza").string();
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  std::copy(socket_path.begin(), socket_path.end(), address.sun_path);
+  ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  const std::pair<const char*, const char*> kNotFiles[] = {{"teava", "is a named pipe"},
+                                                           {"dosar", "is a directory"},
+                                                           {"/dev/null", "is a device"},
+                                                           {"priza", "is a socket"}};
+  const char* const kCommands[] = {"info P", "tree P", "check P", "vacuum P", "convert P",
+                                   "rekey P", "page P 304 out.txt", "export P 100 out.db",
+                                   "import P lib.db", "import lib.db P",
+                                   "export lib.db 100 P", "page lib.db 304 P"};
+  std::string output;
+  for (const auto& [path, kind] : kNotFiles) {
+    for (std::string args : kCommands) {
+      args.replace(args.find('P'), 1, path);
+      SCOPED_TRACE(args);
+      EXPECT_EQ(RunProgram(dir_.path(), "timeout 10 \"$CLI\" " + args, &output), 1);
+      EXPECT_NE(output.find("'" + std::string(path) + "'"), std::string::npos) << output;
+      EXPECT_NE(output.find(kind), std::string::npos) << output;
+      EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+    }
+  }
+  ::close(s);
+  EXPECT_EQ(ReadBytes(dir_.File("lib.db")), before);
+  EXPECT_EQ(NamesIn(dir_.path()), (std::vector<std::string>{"dosar", "lib.db", "priza", "teava"}));
+}
+
+// The file-size limit makes the program's writes fail as a full disk does.
+TEST_F(CliTest, TheProgramLeavesEveryFileWholeWhenTheDiskIsFull) {
+  std::vector<testing::Row> rows = rows_;
+  rows[2].page = "{\\rtf1 " + std::string(200000, 'w') + "}" + std::string(1, '\0');
+  Library("lib.db", rows);
+  Library("carte.db", {{700, 0, 0, "Other", std::nullopt}});
+  testing::WriteBytes(dir_.File("pagina.txt"), "the old page");
+  const std::string library = ReadBytes(dir_.File("lib.db"));
+  const std::string book = ReadBytes(dir_.File("carte.db"));
+  const std::string limit = "trap '' XFSZ; ulimit -f 16; exec \"$CLI\" ";
+  std::string output;
+  EXPECT_EQ(RunProgram(dir_.path(), limit + "page lib.db 304 pagina.txt", &output), 1);
+  EXPECT_EQ(output, "lorewell-cli: page: cannot write 'pagina.txt': File too large\n");
+  EXPECT_EQ(RunProgram(dir_.path(), limit + "export lib.db 202 carte.db", &output), 1);
+  EXPECT_NE(output.find("lorewell-cli: export: cannot export to 'carte.db'"), std::string::npos)
+      << output;
+  EXPECT_EQ(RunProgram(dir_.path(), limit + "rekey lib.db", &output), 1);
+  EXPECT_NE(output.find("lorewell-cli: rekey: re-keying failed, the file is unchanged"),
+            std::string::npos) << output;
+  EXPECT_EQ(ReadBytes(dir_.File("pagina.txt")), "the old page");
+  EXPECT_EQ(ReadBytes(dir_.File("carte.db")), book);
+  EXPECT_EQ(ReadBytes(dir_.File("lib.db")), library);
+  EXPECT_EQ(NamesIn(dir_.path()), (std::vector<std::string>{"carte.db", "lib.db", "pagina.txt"}));
 }
 #endif
 

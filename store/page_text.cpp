@@ -2,12 +2,9 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "store/file_safety.h"
 
 namespace lw {
 
@@ -198,18 +195,9 @@ std::string PageFileBytes(const std::u16string& path, std::string_view rtf) {
   return bytes;
 }
 
-bool WritePageFile(const std::u16string& path, std::string_view rtf, std::string* error) {
-  const std::string bytes = PageFileBytes(path, rtf);
-  {
-    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-    if (out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush()) {
-      return true;
-    }
-  }
-  if (error) *error = "cannot write the file";
-  std::error_code ec;
-  fs::remove(fs::path(path), ec);
-  return false;
+bool WritePageFile(const std::u16string& path, std::string_view rtf,
+                   const std::u16string& library, std::string* error) {
+  return WriteFileReplacing(path, PageFileBytes(path, rtf), ReplaceRules{"part", library}, error);
 }
 
 }  // namespace lw

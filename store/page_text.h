@@ -19,9 +19,12 @@ std::u16string RtfToText(std::string_view rtf);
 // ".rtf" or ".RTF", otherwise FF FE and the text in UTF-16 little-endian.
 std::string PageFileBytes(const std::u16string& path, std::string_view rtf);
 
-// Writes PageFileBytes to a new file at `path`, replacing one there. False
-// with the reason in `error` when the file cannot be written; a file cut
-// short is removed.
-bool WritePageFile(const std::u16string& path, std::string_view rtf, std::string* error);
+// Writes PageFileBytes as the file at `path` through a ReplacementFile
+// (file_safety.h): a file there keeps its old content until the new one is
+// complete, and keeps its permissions and owner. `library`, the file the
+// page comes from, is never written over. False with the message in
+// `error` ("cannot write 'x': why") when the file cannot be written.
+bool WritePageFile(const std::u16string& path, std::string_view rtf,
+                   const std::u16string& library, std::string* error);
 
 }  // namespace lw
