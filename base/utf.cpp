@@ -1,7 +1,5 @@
 #include "base/utf.h"
 
-#include <cstdio>
-
 namespace lw {
 
 namespace {
@@ -67,6 +65,21 @@ bool DecodeUtf8(std::string_view s, size_t i, char32_t* c, size_t* len) {
   return *c >= min && *c <= 0x10FFFF && !(*c >= 0xD800 && *c <= 0xDFFF);
 }
 
+// Calls `emit` with each code point of `s`; a lone surrogate comes as
+// itself, for the caller to replace or show.
+template <typename Emit>
+void DecodeUtf16(std::u16string_view s, Emit emit) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    }
+    emit(c);
+  }
+}
+
 // Characters that must not reach a terminal or a message as they are:
 // controls move the cursor or ring the bell, and the direction marks and
 // overrides make a name read as something else.
@@ -76,19 +89,21 @@ bool ShownEscaped(char32_t c) {
          (c >= 0xD800 && c <= 0xDFFF);
 }
 
-void AppendEscape(std::string& out, const char* format, unsigned value) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, format, value);
-  out += buf;
+// "\\x" and two hex digits, or "\\u" and four.
+void AppendEscape(std::string& out, char letter, unsigned value, int digits) {
+  static const char kHex[] = "0123456789ABCDEF";
+  out += '\\';
+  out += letter;
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
 }
 
 void AppendShown(std::string& out, char32_t c) {
   if (!ShownEscaped(c)) {
     AppendUtf8(out, c);
   } else if (c < 0x100) {
-    AppendEscape(out, "\\x%02X", static_cast<unsigned>(c));
+    AppendEscape(out, 'x', static_cast<unsigned>(c), 2);
   } else {
-    AppendEscape(out, "\\u%04X", static_cast<unsigned>(c));
+    AppendEscape(out, 'u', static_cast<unsigned>(c), 4);
   }
 }
 
@@ -119,15 +134,7 @@ bool IsValidUtf8(std::string_view s) {
 std::string DisplayText(std::u16string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    }
-    AppendShown(out, c);
-  }
+  DecodeUtf16(s, [&out](char32_t c) { AppendShown(out, c); });
   return out;
 }
 
@@ -141,7 +148,7 @@ std::string DisplayBytes(std::string_view s) {
       AppendShown(out, c);
     } else {
       for (size_t k = 0; k < len; ++k) {
-        AppendEscape(out, "\\x%02X", static_cast<unsigned char>(s[i + k]));
+        AppendEscape(out, 'x', static_cast<unsigned char>(s[i + k]), 2);
       }
     }
     i += len;
@@ -152,17 +159,9 @@ std::string DisplayBytes(std::string_view s) {
 std::string Utf16ToUtf8(std::u16string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = kReplacement;
-    }
-    AppendUtf8(out, c);
-  }
+  DecodeUtf16(s, [&out](char32_t c) {
+    AppendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? kReplacement : c);
+  });
   return out;
 }
 

@@ -43,11 +43,6 @@ struct Reports {
 // the like are escaped, so a name cannot move the cursor or hide itself.
 std::string Quote(const std::u16string& path) { return "'" + DisplayText(path) + "'"; }
 
-bool ExistsPath(const std::u16string& path) {
-  std::error_code ec;
-  return fs::exists(fs::path(path), ec);
-}
-
 std::optional<int> ParseId(const std::u16string& text) {
   if (text.empty() || text.size() > 10) return std::nullopt;
   long long v = 0;
@@ -232,28 +227,16 @@ int Import(const Io& io, const std::u16string& path, const std::u16string& sourc
 int Export(const Io& io, const std::u16string& path, int id, const std::u16string& target) {
   OpenedLibrary lib(io, path);
   ModelItem* node = lib.Node(id);
-  std::error_code ec;
-  if (ExistsPath(target) && (fs::equivalent(fs::path(target), fs::path(path), ec) ||
-                             target == path)) {
-    throw Failure{"You can not export in the same db file !"};
-  }
-  // Written beside the target under a name of its own and put in its place
-  // once complete, so a failure leaves a file that was there as it was, and
-  // a file of the user's called "TARGET.part" is never touched.
-  ReplacementFile part;
-  std::string error;
-  if (!part.Create(target, ReplaceRules{"part", path}, &error)) throw Failure{error};
-  part.HandOver();
-  const ExportResult r = ExportBranch(lib.store().ClaimWork(), lib.store(), node,
-                                      part.temporary(), lib.Page(id));
+  const ExportResult r =
+      ExportBranch(lib.store().ClaimWork(), lib.store(), node, target, lib.Page(id));
   switch (r.outcome) {
     case TransferOutcome::kDone: break;
+    case TransferOutcome::kSameFile: throw Failure{"You can not export in the same db file !"};
     case TransferOutcome::kNotBranch:
       throw Failure{std::string("node ") + std::to_string(id) + " is a " + KindName(id) +
                     " without children: write its page with the page command"};
     default: throw Failure{lib.reports().Reason("cannot export to " + Quote(target))};
   }
-  if (!part.Commit(&error)) throw Failure{error};
   io.out("exported " + std::to_string(r.rows_written) + " nodes to " + Quote(target) + "\n");
   if (r.enciphered) io.out("Attention ! Idb exported file is encrypted !\n");
   return kExitOk;

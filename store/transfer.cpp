@@ -11,6 +11,7 @@
 
 #include "base/utf.h"
 #include "store/cipher_open.h"
+#include "store/file_safety.h"
 #include "store/statements.h"
 
 namespace fs = std::filesystem;
@@ -380,6 +381,24 @@ bool CopyBranch(Db& in, Db& out, int id, const std::optional<std::string>& own_p
   return true;
 }
 
+// Writes the new library of an export at `path` (an empty file): keyed
+// with `password` (none when empty) before its first page is written, so no
+// page of an enciphered library's export ever reaches the disk in the clear.
+bool WriteExport(Db& in, const std::u16string& path, const std::u16string& password,
+                 const ModelItem& node, const std::optional<std::string>& own_page,
+                 const TransferOptions& options, int* rows_written) {
+  Db out([&in](const std::u16string& m) { in.Report(m); });
+  bool ok = OpenWithPassword(out, path, password) && out.Exec(kSqlCreateExportTarget);
+  if (ok && options.batched) ok = out.Exec(kSqlBegin);
+  // One read transaction on the library for the whole copy, as for import.
+  const bool reading = ok && !InTransaction(in) && in.Exec(kSqlBegin);
+  if (ok) ok = CopyBranch(in, out, node.id(), own_page, options.progress, rows_written);
+  if (reading) EndTransaction(in, true);
+  if (ok && options.batched) ok = out.Exec(kSqlCommit);
+  out.Close();
+  return ok;
+}
+
 }  // namespace
 
 ExportResult ExportBranch(WorkClaim claim, NodeStore& store, const ModelItem* node,
@@ -407,29 +426,29 @@ ExportResult ExportBranch(WorkClaim claim, NodeStore& store, const ModelItem* no
   }
 
   Db& in = store.db();
-  Db out([&in](const std::u16string& m) { in.Report(m); });
-  if (!RemoveFileIfPresent(target, in)) return result;
-  // An enciphered library's export is keyed before its first page is
-  // written, so no page of it ever reaches the disk in the clear.
-  result.enciphered = store.encrypted() && !store.password().empty();
-  const bool opened = result.enciphered ? OpenWithPassword(out, target, store.password())
-                                        : OpenThroughCipher(out, target);
-  bool ok = opened && out.Exec(kSqlCreateExportTarget);
-  if (ok && options.batched) ok = out.Exec(kSqlBegin);
-  // One read transaction on the library for the whole copy, as for import.
-  const bool reading = ok && InTransaction(in) == false && in.Exec(kSqlBegin);
-  if (ok) ok = CopyBranch(in, out, node->id(), own_page, options.progress, &result.rows_written);
-  if (reading) EndTransaction(in, true);
-  if (ok && options.batched) ok = out.Exec(kSqlCommit);
-  out.Close();
-  if (!ok) {
-    // Whatever was written is of no use; an export file that cannot be
-    // created has left nothing behind either.
-    RemoveFileIfPresent(target, in);
-    result.rows_written = 0;
-    result.enciphered = false;
+  // Written into a file of its own beside the target and put in its place
+  // only once complete: a failure (a full disk, say) leaves a file that was
+  // there as it was. What a killed export left there goes first.
+  RemoveLeftovers(target, kExportTag);
+  ReplacementFile file;
+  std::string error;
+  if (!file.Create(target, ReplaceRules{kExportTag, store.current_path()}, &error)) {
+    in.Report(Utf8ToUtf16(error));
     return result;
   }
+  file.HandOver();
+  const bool enciphered = store.encrypted() && !store.password().empty();
+  bool ok = WriteExport(in, file.temporary(), enciphered ? store.password() : u"", *node,
+                        own_page, options, &result.rows_written);
+  if (ok && !file.Commit(&error)) {
+    in.Report(Utf8ToUtf16(error));
+    ok = false;
+  }
+  if (!ok) {
+    result.rows_written = 0;  // the temporary goes with `file`
+    return result;
+  }
+  result.enciphered = enciphered;
   result.outcome = TransferOutcome::kDone;
   return result;
 }

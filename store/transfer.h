@@ -91,11 +91,13 @@ struct ExportResult {
 };
 
 // Exports `node` (a folder with books or a book with files) to a new library
-// at `target`, replacing a file there: ids, orders, titles and pages are
-// kept; a book is written under its folder (title only). `own_page` is the
-// node's page as the editor holds it (nothing or empty: no page is stored
-// for it). An enciphered library gives an export under the same password.
-// A failure removes the partial file. `claim` must hold the busy flag.
+// at `target`: ids, orders, titles and pages are kept; a book is written
+// under its folder (title only). `own_page` is the node's page as the editor
+// holds it (nothing or empty: no page is stored for it). An enciphered
+// library gives an export under the same password. The export is written
+// beside `target` and replaces a file there only once complete, keeping its
+// permission bits; a failure leaves that file as it was and no partial file
+// behind (the reason is reported). `claim` must hold the busy flag.
 ExportResult ExportBranch(WorkClaim claim, NodeStore& store, const ModelItem* node,
                           const std::u16string& target, const std::optional<std::string>& own_page,
                           const TransferOptions& options = {});
@@ -117,6 +119,9 @@ std::u16string ConvertedPath(const std::u16string& path);
 ConvertResult ConvertLegacyLibrary(WorkClaim claim, const std::u16string& path,
                                    const ErrorSink& on_error,
                                    const NodeStore::ExclusiveReadCheck& can_read_unshared = {});
+
+// Names the temporary file of an export (see ReplaceRules::tag).
+inline constexpr char kExportTag[] = "export";
 
 // The fixed RTF document of the table report: the columns of `tab` with
 // three example rows. For the clipboard format "Rich Text Format".

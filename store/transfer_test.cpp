@@ -379,11 +379,18 @@ TEST_F(TransferTest, ExportRefusalsAndFailuresLeaveNoFileAndTheLibraryAsItWas) {
   EXPECT_EQ(Export(100, dir_.File16("nu există/a.db")).outcome, TransferOutcome::kFailed);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("a.db")));
 
+  // A full disk half-way: an export there before is left whole, and no
+  // partial file stays beside it.
+  const std::string older = "an export made earlier";
+  testing::WriteBytes(dir_.File("plin.db"), older);
   for (CipherIo op : {CipherIo::kWrite, CipherIo::kSync}) {
     DiskFull full(op, "plin.db", 2);
     EXPECT_EQ(Export(302, dir_.File16("plin.db")).outcome, TransferOutcome::kFailed);
     EXPECT_TRUE(full.fired());
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("plin.db")));
+    EXPECT_EQ(ReadBytes(dir_.File("plin.db")), older);
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+    EXPECT_EQ(entry.path().extension(), ".db") << entry.path();
   }
   EXPECT_EQ(ReadRows(path_), before);
   EXPECT_FALSE(store_.busy());
