@@ -277,13 +277,25 @@ bool ValidPassword(const std::u16string& pw) { return pw.empty() || (pw.size() >
 int Rekey(const Io& io, const std::u16string& path) {
   RequireFile(path);
   ReportRemovedCopies(io, RemoveRekeyLeftovers(path));
-  if (!CanReadUnshared(path)) throw Failure{Quote(path) + " is held open by another program"};
+  if (!CanReadUnshared(path)) {
+    throw Failure{Quote(path) + " is in use by another program; try again when it is closed"};
+  }
   std::u16string old_password;
-  if (LooksEnciphered(path)) {
-    std::optional<std::u16string> pw =
-        Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
-    if (!pw) throw Failure{Quote(path) + " is enciphered: set " + std::string(kPasswordVariable)};
-    old_password = *pw;
+  switch (ClassifyLibraryFile(path)) {
+    case LibraryFileKind::kNotLibrary:
+      throw Failure{Quote(path) + " is damaged or is not a Lorewell library; nothing was changed"};
+    case LibraryFileKind::kEnciphered: {
+      std::optional<std::u16string> pw =
+          Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
+      if (!pw) throw Failure{Quote(path) + " is enciphered: set " + std::string(kPasswordVariable)};
+      // SQLite would only say "file is not a database".
+      if (!PasswordOpensHeader(path, *pw)) {
+        throw Failure{"the password does not open " + Quote(path) + "; nothing was changed"};
+      }
+      old_password = *pw;
+      break;
+    }
+    default: break;
   }
   std::optional<std::u16string> fresh;
   if (io.env) fresh = io.env(kNewPasswordVariable);

@@ -126,7 +126,7 @@ TEST_F(CliTest, RekeyTakesPasswordsFromTheEnvironmentOnly) {
   env_["LOREWELL_NEW_PASSWORD"] = u"abc";
   EXPECT_EQ(Run({u"rekey", lib}), kExitFailed);
   ExpectOneLineReason("0 or 4 to 19 characters");
-  EXPECT_FALSE(LooksEnciphered(lib));
+  EXPECT_EQ(ClassifyLibraryFile(lib), LibraryFileKind::kPlain);
 
   env_["LOREWELL_NEW_PASSWORD"] = u"parolă1";
   ASSERT_EQ(Run({u"rekey", lib}), kExitOk) << err_;
@@ -226,6 +226,11 @@ TEST_F(CliTest, MessagesSayWhatIsWrongWithTheFile) {
   env_["LOREWELL_PASSWORD"] = u"greșită";
   EXPECT_EQ(Run({u"tree", secret}), kExitFailed);
   ExpectOneLineReason("the password does not open");
+  env_["LOREWELL_NEW_PASSWORD"] = u"";
+  EXPECT_EQ(Run({u"rekey", secret}), kExitFailed);
+  ExpectOneLineReason("the password does not open");
+  EXPECT_EQ(Run({u"rekey", text}), kExitFailed);
+  ExpectOneLineReason("is damaged or is not a Lorewell library; nothing was changed");
   EXPECT_EQ(ReadBytes(dir_.File("secret.db")), bytes);
 
   // Another program holds the library locked.

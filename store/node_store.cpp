@@ -46,13 +46,6 @@ bool CanReadUnshared(const std::u16string& path) {
   return !held;
 }
 
-bool LooksEnciphered(const std::u16string& path) {
-  std::ifstream in(fs::path(path), std::ios::binary);
-  char head[6] = {};
-  in.read(head, sizeof head);
-  return in.gcount() != sizeof head || std::string_view(head, sizeof head) != "SQLite";
-}
-
 OpenOutcome OutcomeOfFailure(int sqlite_code) {
   switch (sqlite_code) {
     case SQLITE_CORRUPT:
@@ -165,7 +158,7 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
     if (!ProbeReadable(db_.handle())) {
       // The right password on a damaged file is no reason to ask again.
       if (!password_.empty() && PasswordOpensHeader(path, password_)) {
-        return Fail(model, OpenOutcome::kDamaged);
+        return Fail(model, OpenOutcome::kDamaged, &result);
       }
       decryption_pending_ = true;
       pending_path_ = path;
@@ -182,8 +175,8 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   model.Reset(FileNamePart(path));
   const TreeRead read = FillTree(db_, model, &result.report);
   model.EndLoad();
-  if (read == TreeRead::kNotLibrary) return Fail(model, OpenOutcome::kNotLibrary);
-  if (read != TreeRead::kRead) return Fail(model, OutcomeOfFailure(db_.last_error()));
+  if (read == TreeRead::kNotLibrary) return Fail(model, OpenOutcome::kNotLibrary, &result);
+  if (read != TreeRead::kRead) return Fail(model, OutcomeOfFailure(db_.last_error()), &result);
 
   // Stamped only once the file has shown itself to be a library, so that
   // opening any other database (or a damaged one) leaves it untouched.
@@ -204,10 +197,12 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   return result;
 }
 
-OpenResult NodeStore::Fail(TreeModel& model, OpenOutcome outcome) {
+OpenResult NodeStore::Fail(TreeModel& model, OpenOutcome outcome, OpenResult* so_far) {
   Close(model, true);
+  // Only what was done to the files is kept: the notice of removed copies.
   OpenResult result;
   result.outcome = outcome;
+  result.removed_copies = std::move(so_far->removed_copies);
   return result;
 }
 

@@ -174,7 +174,7 @@ class NodeStore {
   void CancelDecryption();
 
  private:
-  OpenResult Fail(TreeModel& model, OpenOutcome outcome);
+  OpenResult Fail(TreeModel& model, OpenOutcome outcome, OpenResult* so_far);
   // A path too long to store or naming the open library; sets the outcome.
   bool RefusesPath(const std::u16string& path, OpenResult* result) const;
 
@@ -204,9 +204,5 @@ bool CanReadUnshared(const std::u16string& path);
 // one. Called once at start-up, before any library is opened.
 using ExclusiveReadFunction = bool (*)(const std::u16string& path);
 void SetPlatformExclusiveReadCheck(ExclusiveReadFunction check);
-
-// True when the file's first six bytes are not "SQLite" (including a file
-// shorter than that): an enciphered library.
-bool LooksEnciphered(const std::u16string& path);
 
 }  // namespace lw

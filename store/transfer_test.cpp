@@ -360,7 +360,7 @@ TEST_F(TransferTest, AnEncipheredLibraryExportsUnderTheSamePassword) {
   const ExportResult r = Export(100, target);
   ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
   EXPECT_TRUE(r.enciphered);
-  EXPECT_TRUE(LooksEnciphered(target));
+  EXPECT_EQ(ClassifyLibraryFile(target), LibraryFileKind::kEnciphered);
   EXPECT_FALSE(testing::ReadableWith(target, u""));
   EXPECT_EQ(testing::DumpWith(target, u"parola1"), testing::DumpWith(path_, u"parola1"));
 }
