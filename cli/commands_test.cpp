@@ -257,20 +257,28 @@ TEST_F(CliTest, ConvertRefusesCurrentLibrariesAndConvertsLegacyOnes) {
 }
 
 #ifndef _WIN32
+// The built program run by the shell in the test folder, under a time
+// limit: a command that waits on a named pipe is killed (status 124) rather
+// than hanging the suite.
+int RunProgram(const std::filesystem::path& dir, const std::string& script, std::string* output) {
+  const std::string command = "cd '" + dir.string() + "' && LOREWELL_NEW_PASSWORD=abcd; " +
+                              "export LOREWELL_NEW_PASSWORD; CLI='" + LOREWELL_CLI_PATH + "'; " +
+                              script + " 2>&1 </dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  output->clear();
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) output->append(buf, n);
+  const int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // The built program itself, as a script would run it.
 TEST_F(CliTest, TheProgramExitsWithItsCodeAndOneLineOnFailure) {
   const std::u16string lib = Library("lib.db", rows_);
   testing::MakeLibrary(dir_.File16("cifrat.db"), u"parola1", 2);
   auto run = [&](const std::string& args, std::string* output) {
-    const std::string command = "cd '" + dir_.path().string() + "' && LOREWELL_PASSWORD=parola1 '" +
-                                LOREWELL_CLI_PATH + "' " + args + " 2>&1 </dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    output->clear();
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) output->append(buf, n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunProgram(dir_.path(), "LOREWELL_PASSWORD=parola1 \"$CLI\" " + args, output);
   };
   std::string output;
   EXPECT_EQ(run("tree lib.db", &output), 0);
@@ -369,22 +377,6 @@ TEST_F(CliTest, CopiesOfAnInterruptedRekeyAreRemovedWithANotice) {
 }
 
 #ifndef _WIN32
-// The built program run by the shell in the test folder, under a time
-// limit: a command that waits on a named pipe is killed (status 124) rather
-// than hanging the suite.
-int RunProgram(const std::filesystem::path& dir, const std::string& script, std::string* output) {
-  const std::string command = "cd '" + dir.string() + "' && LOREWELL_NEW_PASSWORD=abcd; " +
-                              "export LOREWELL_NEW_PASSWORD; CLI='" + LOREWELL_CLI_PATH + "'; " +
-                              script + " 2>&1 </dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  char buf[4096];
-  size_t n;
-  output->clear();
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) output->append(buf, n);
-  const int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST_F(CliTest, TheProgramRefusesAtOnceWhatIsNotAFile) {
   Library("lib.db", rows_);
   const std::string before = ReadBytes(dir_.File("lib.db"));
