@@ -84,6 +84,14 @@ std::optional<std::u16string> Password(const Io& io, const char* variable,
   return std::nullopt;
 }
 
+// Why the file at `path` is no library: what the tree reader said of its
+// table when it said anything, and otherwise that its bytes are not a
+// library's.
+std::string NotLibrary(const Reports& reports, const std::u16string& path) {
+  if (reports.messages.empty()) return Quote(path) + " is damaged or is not a Lorewell library";
+  return Quote(path) + " is " + reports.last();
+}
+
 // A library opened for one command, with its tree read.
 class OpenedLibrary {
  public:
@@ -113,8 +121,7 @@ class OpenedLibrary {
       case OpenOutcome::kMissing: return "no such file " + Quote(path);
       case OpenOutcome::kPathTooLong: return "the path is too long: " + Quote(path);
       case OpenOutcome::kNeedsPassword: return "the password does not open " + Quote(path);
-      case OpenOutcome::kNotLibrary:
-        return reports_.Reason(Quote(path) + " is damaged or is not a Lorewell library");
+      case OpenOutcome::kNotLibrary: return NotLibrary(reports_, path);
       case OpenOutcome::kDamaged: return reports_.Reason(Quote(path) + " is damaged");
       default: return reports_.Reason("cannot open " + Quote(path));
     }
@@ -213,8 +220,8 @@ int Import(const Io& io, const std::u16string& path, const std::u16string& sourc
     case TransferOutcome::kEnciphered:
       throw Failure{"You can't import an encrypted db file, decrypt it and try again."};
     case TransferOutcome::kNoNodes:
-      throw Failure{lib.reports().Reason(
-          "This db file does not contain nodes or it contain it was damaged !")};
+      if (!lib.reports().messages.empty()) throw Failure{NotLibrary(lib.reports(), source)};
+      throw Failure{"This db file does not contain nodes or it contain it was damaged !"};
     case TransferOutcome::kNodeLimit:
       throw Failure{"The maximum number of nodes was achieved ! (nothing was imported)"};
     case TransferOutcome::kMissing: throw Failure{"no such file " + Quote(source)};

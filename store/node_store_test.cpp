@@ -90,7 +90,7 @@ TEST_F(NodeStoreTest, FilesThatAreNotLibrariesAreLeftAsTheyAre) {
   for (const auto& [path, outcome, message] :
        {std::tuple{text, OpenOutcome::kNotLibrary, ""},
         std::tuple{empty, OpenOutcome::kNotLibrary, ""},
-        std::tuple{other, OpenOutcome::kNotLibrary, "the file is not a library: it has no table tab"},
+        std::tuple{other, OpenOutcome::kNotLibrary, "not a Lorewell library: it has no table tab"},
         std::tuple{cut, OpenOutcome::kDamaged, "database disk image is malformed"}}) {
     SCOPED_TRACE(path.string());
     const std::string before = testing::ReadBytes(path);

@@ -211,17 +211,17 @@ TEST_F(TransferTest, ImportReadsColumnsByNameAndRefusesWhatIsNoTable) {
 
   for (const auto& [name, sql, message] : {
            std::tuple{"view.db", "CREATE TABLE t0 (id, p, i, t, r); CREATE VIEW tab AS SELECT * FROM t0",
-                      "the file is not a library: its tab is a view, not a table"},
+                      "not a Lorewell library: its tab is a view, not a table"},
            std::tuple{"recursive.db",
                       "CREATE VIEW tab (id, p, i, t, r) AS WITH RECURSIVE n(x) AS "
                       "(SELECT 1 UNION ALL SELECT x + 1 FROM n) SELECT x * 100, 0, x, 'f', NULL FROM n",
-                      "the file is not a library: its tab is a view, not a table"},
+                      "not a Lorewell library: its tab is a view, not a table"},
            std::tuple{"no_r.db", "CREATE TABLE tab (id, p, i, t); INSERT INTO tab VALUES (100, 0, 0, 'f')",
-                      "the file is not a library: its table tab has no column r"},
+                      "not a Lorewell library: its table tab has no column r"},
            std::tuple{"no_rowid.db",
                       "CREATE TABLE tab (id INTEGER PRIMARY KEY, p, i, t, r) WITHOUT ROWID;"
                       "INSERT INTO tab VALUES (100, 0, 0, 'f', NULL)",
-                      "the file is not a library: its table tab has no rowids"}}) {
+                      "not a Lorewell library: its table tab has no rowids"}}) {
     SCOPED_TRACE(name);
     log_.clear();
     EXPECT_EQ(Import(RawSource(dir_, name, sql)).outcome, TransferOutcome::kNoNodes);

@@ -51,7 +51,7 @@ std::u16string RowidNameOf(Db& db, TreeRead* status) {
   }
   if (!problem.empty()) {
     *status = TreeRead::kNotLibrary;
-    db.Report(u"the file is not a library: " + problem);
+    db.Report(u"not a Lorewell library: " + problem);
     return {};
   }
   *status = TreeRead::kRead;
@@ -60,7 +60,7 @@ std::u16string RowidNameOf(Db& db, TreeRead* status) {
     if (std::find(columns.begin(), columns.end(), name) == columns.end()) return name;
   }
   *status = TreeRead::kNotLibrary;
-  db.Report(u"the file is not a library: its table tab hides its rowids");
+  db.Report(u"not a Lorewell library: its table tab hides its rowids");
   return {};
 }
 
