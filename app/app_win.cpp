@@ -17,7 +17,6 @@
 #include "base/wide_win.h"
 #include "music/midi_win.h"
 #include "store/node_store_win.h"
-#include "store/rekey_win.h"
 #include "res/resource.h"
 #include "store/demo_library.h"
 #include "store/library_view.h"
@@ -602,8 +601,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   // Re-keyed libraries replace the old file with MoveFileExW write-through;
   // "already open" means what Windows means by it, a file that cannot be
   // opened with no sharing.
-  InstallWindowsFileReplacer();
-  InstallWindowsExclusiveReadCheck();
+  InstallWindowsFileChecks();
 
   RegisterShellRoutines();
   RegisterStoreRoutines();

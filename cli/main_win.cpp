@@ -9,7 +9,6 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "store/node_store_win.h"
-#include "store/rekey_win.h"
 
 namespace {
 
@@ -22,8 +21,7 @@ void Write(DWORD which, std::string_view s) {
 
 int wmain(int argc, wchar_t** argv) {
   SetConsoleOutputCP(CP_UTF8);
-  lw::InstallWindowsFileReplacer();
-  lw::InstallWindowsExclusiveReadCheck();
+  lw::InstallWindowsFileChecks();
   std::vector<std::u16string> args;
   for (int k = 1; k < argc; ++k) {
     args.emplace_back(reinterpret_cast<const char16_t*>(argv[k]), std::wcslen(argv[k]));

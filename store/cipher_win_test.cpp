@@ -82,7 +82,6 @@ TEST(CipherWinRekey, MoveFileReplacesTheLibraryUnlessAnotherProgramHoldsIt) {
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(RekeyLibraryFile(path, u"parolă-nouă", u"", log.sink()));
   CloseHandle(other);
-  SetFileReplacer(nullptr);
   EXPECT_FALSE(log.empty());
   EXPECT_EQ(testing::ReadBytes(dir.File("bibliotecă.db")), before);
   // Nothing but the library is left in the folder: no copy of it.

@@ -149,6 +149,15 @@ bool FollowLinks(const fs::path& given, fs::path* real, std::string* why) {
   return false;
 }
 
+std::atomic<LinkCounter> g_link_counter{nullptr};
+
+std::uintmax_t CountLinks(const fs::path& path) {
+  if (const LinkCounter count = g_link_counter.load()) return count(path.u16string());
+  std::error_code ec;
+  const std::uintmax_t links = fs::hard_link_count(path, ec);
+  return ec ? 0 : links;
+}
+
 // Why a new file may not take the place of `real` (already followed); empty
 // when it may. `*exists` tells a replacement from a new file.
 std::string TargetRefusal(const fs::path& real, const ReplaceRules& rules, bool* exists) {
@@ -167,8 +176,8 @@ std::string TargetRefusal(const fs::path& real, const ReplaceRules& rules, bool*
   if ((fs::status(real, ec).permissions() & writable) == fs::perms::none) {
     return "it is read-only";
   }
-  const std::uintmax_t links = fs::hard_link_count(real, ec);
-  if (!ec && links > 1) {
+  const std::uintmax_t links = CountLinks(real);
+  if (links > 1) {
     // Its other names would keep the old content: the user would find two
     // different files where there was one.
     return "it has " + std::to_string(links) + " names (hard links), which a new file would "
@@ -322,6 +331,8 @@ bool ReplaceFileByRename(const std::u16string& source, const std::u16string& tar
 }
 
 void SetFileReplacer(FileReplacer replacer) { g_replacer.store(replacer); }
+
+void SetLinkCounter(LinkCounter counter) { g_link_counter.store(counter); }
 
 FileReplacer InstalledFileReplacer() {
   const FileReplacer replacer = g_replacer.load();

@@ -9,6 +9,7 @@
 // a crash); the temporary is removed on every failure path.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,13 @@ bool ReplaceFileByRename(const std::u16string& source, const std::u16string& tar
 // use while a replacement runs.
 void SetFileReplacer(FileReplacer replacer);
 FileReplacer InstalledFileReplacer();
+
+// How many names (hard links) the file at a path has; 0 when it cannot be
+// told. std::filesystem answers 1 on Windows whatever the file system
+// holds, so the Windows layer installs a counter that asks it; null
+// restores the portable one.
+using LinkCounter = std::uintmax_t (*)(const std::u16string& path);
+void SetLinkCounter(LinkCounter counter);
 
 struct ReplaceRules {
   // Names the temporary: "NAME.TAG-" twelve hex digits ".tmp", beside the

@@ -1,6 +1,7 @@
 // The Windows form of the "already open" test (see CanReadUnshared).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace lw {
@@ -10,8 +11,14 @@ namespace lw {
 // it locks it the way SQLite does.
 bool CanReadUnsharedWindows(const std::u16string& path);
 
-// Makes CanReadUnshared, and so every NodeStore, use CanReadUnsharedWindows;
-// called once at start-up.
-void InstallWindowsExclusiveReadCheck();
+// The number of names (hard links) of a file, from the file system; 0 when
+// it cannot be opened.
+std::uintmax_t CountLinksWindows(const std::u16string& path);
+
+// What the store asks of the platform, answered by Windows itself: "already
+// open" (CanReadUnshared uses CanReadUnsharedWindows, so every NodeStore
+// does), the count of a file's names, and the replacement of a file
+// (MoveFileExW write-through). Called once at start-up.
+void InstallWindowsFileChecks();
 
 }  // namespace lw

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "store/library_fixture.h"
 #include "store/node_store.h"
 
@@ -23,9 +25,10 @@ TEST(NodeStoreWin, AFileOpenElsewhereIsInUseForTheStoreAndTheTool) {
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
 
+  SetPlatformExclusiveReadCheck(nullptr);
   EXPECT_TRUE(CanReadUnshared(path));  // the portable check sees no lock
   EXPECT_FALSE(CanReadUnsharedWindows(path));
-  InstallWindowsExclusiveReadCheck();
+  InstallWindowsFileChecks();  // as the program, the tool and this suite run
   TreeModel model;
   {
     NodeStore store(log.sink());
@@ -36,7 +39,18 @@ TEST(NodeStoreWin, AFileOpenElsewhereIsInUseForTheStoreAndTheTool) {
     NodeStore store(log.sink());
     EXPECT_EQ(store.OpenLibraryNow(path, model).outcome, OpenOutcome::kOpened) << log.text();
   }
-  SetPlatformExclusiveReadCheck(nullptr);
+}
+
+// std::filesystem reports one name for every file on Windows; the count
+// the store is given comes from the file system.
+TEST(NodeStoreWin, AFileWithASecondNameIsCounted) {
+  testing::TempDir dir;
+  const std::u16string path = dir.File16("geamăn.db");
+  testing::WriteLibrary(path, {{100, 0, 0, "F", std::nullopt}});
+  EXPECT_EQ(CountLinksWindows(path), 1u);
+  std::filesystem::create_hard_link(dir.File("geamăn.db"), dir.File("al doilea.db"));
+  EXPECT_EQ(CountLinksWindows(path), 2u);
+  EXPECT_EQ(CountLinksWindows(dir.File16("lipsă.db")), 0u);
 }
 
 }  // namespace
