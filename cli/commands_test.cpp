@@ -210,8 +210,10 @@ TEST_F(CliTest, MessagesSayWhatIsWrongWithTheFile) {
   for (int n = 1; n <= 200; ++n) many.push_back({n * 100, 0, n, "F", std::string(2000, 'r')});
   const std::u16string cut = Library("cut.db", many);
   std::filesystem::resize_file(dir_.File("cut.db"), std::filesystem::file_size(dir_.File("cut.db")) / 2);
+  const std::string cut_bytes = ReadBytes(dir_.File("cut.db"));
   EXPECT_EQ(Run({u"tree", cut}), kExitFailed);
   ExpectOneLineReason("is damaged: database disk image is malformed");
+  EXPECT_EQ(ReadBytes(dir_.File("cut.db")), cut_bytes);
 
   // A damaged enciphered library read with its right password.
   const std::u16string secret = dir_.File16("secret.db");
@@ -232,6 +234,7 @@ TEST_F(CliTest, MessagesSayWhatIsWrongWithTheFile) {
   EXPECT_EQ(Run({u"rekey", text}), kExitFailed);
   ExpectOneLineReason("is damaged or is not a Lorewell library; nothing was changed");
   EXPECT_EQ(ReadBytes(dir_.File("secret.db")), bytes);
+  EXPECT_EQ(ReadBytes(dir_.File("note.db")), std::string(2048, 'x'));
 
   // Another program holds the library locked.
   const std::u16string lib = Library("lib.db", rows_);
@@ -243,6 +246,9 @@ TEST_F(CliTest, MessagesSayWhatIsWrongWithTheFile) {
   ASSERT_TRUE(holder.Exec("BEGIN IMMEDIATE; UPDATE tab SET t = 'x' WHERE id = 999"));
   EXPECT_EQ(Run({u"vacuum", lib}), kExitFailed);
   ExpectOneLineReason("is in use by another program");
+  holder.Exec("ROLLBACK");
+  holder.Close();
+  EXPECT_EQ(ReadRows(lib), rows_);
 }
 
 TEST_F(CliTest, ConvertRefusesCurrentLibrariesAndConvertsLegacyOnes) {
