@@ -15,7 +15,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/utf8-locale.sh"
 LW_WINE_DIR="$LW_BUILD/wine"
 export WINEPREFIX="$LW_WINE_DIR/prefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No debugger on a crash: Wine's would wait, invisible, for someone to
+# attach, and a crashing test suite would sit until its time limit instead of
+# failing at once.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # A HOME of our own holds the null ALSA device, so Wine has one wave device
 # and never touches the real user's configuration.
 export HOME="$LW_WINE_DIR/home"
