@@ -101,6 +101,13 @@ TEST_F(NodeStoreTest, FilesThatAreNotLibrariesAreLeftAsTheyAre) {
     store_.CancelDecryption();
     EXPECT_EQ(testing::ReadBytes(path), before);
   }
+  // A file whose bytes are no library does not close the one that is open.
+  ASSERT_EQ(store_.OpenLibraryNow(Library("open.db"), model_).outcome, OpenOutcome::kOpened);
+  EXPECT_EQ(store_.OpenLibraryNow(text.u16string(), model_).outcome, OpenOutcome::kNotLibrary);
+  EXPECT_TRUE(store_.library_open());
+  EXPECT_EQ(Describe(model_.library_root()), "Folder{Book{Fav*}}");
+  store_.Close(model_, false);
+
   const std::u16string missing = dir_.File16("missing.db");
   EXPECT_EQ(store_.OpenLibraryNow(missing, model_).outcome, OpenOutcome::kMissing);
   EXPECT_FALSE(fs::exists(fs::path(missing)));
