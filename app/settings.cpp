@@ -93,6 +93,24 @@ void PrepareSettingsForSave(AppSettings* s, const SettingsCloseState& state) {
   }
 }
 
+static_assert(kPathCapacity - 1 == kMaxLibraryPathLength,
+              "the store's longest library path is the settings' path field");
+
+LibraryMemory LibraryMemoryOf(const AppSettings& s) {
+  LibraryMemory memory;
+  memory.remember_library = s.storeLastLibrary != 0;
+  memory.last_node_id = s.lastNodeId;
+  memory.last_library_path = GetFixedString(s.lastLibraryPath, kPathCapacity);
+  return memory;
+}
+
+void KeepLibraryMemory(const LibraryMemory& memory, AppSettings* s) {
+  s->lastNodeId = memory.last_node_id;
+  if (!SetFixedString(s->lastLibraryPath, kPathCapacity, memory.last_library_path)) {
+    s->lastLibraryPath[0] = 0;  // a path that does not fit is no path
+  }
+}
+
 std::u16string SettingsPathBeside(std::u16string_view exePath) {
   size_t cut = exePath.find_last_of(u"\\/");
   std::u16string dir = cut == std::u16string_view::npos ? std::u16string()

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "store/node_store.h"
+
 namespace lw {
 
 constexpr uint32_t kSettingsVersion = 40;
@@ -103,6 +105,12 @@ struct SettingsCloseState {
 // library is open), the tree width of reading mode, the stored password and
 // the placement of a maximised window.
 void PrepareSettingsForSave(AppSettings* s, const SettingsCloseState& state);
+
+// The store's memory of its libraries (NodeStore::memory), filled from the
+// settings read at start, and copied back before they are saved: the store
+// never sees the settings record itself.
+LibraryMemory LibraryMemoryOf(const AppSettings& s);
+void KeepLibraryMemory(const LibraryMemory& memory, AppSettings* s);
 
 // Copies text into a fixed UTF-16 field, always NUL-terminated. Returns false
 // (leaving the field empty) when the text does not fit: a path that would be

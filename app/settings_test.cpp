@@ -153,6 +153,27 @@ TEST(Settings, IncompatibilityMessageFollowsTheUserLanguage) {
   EXPECT_EQ(IncompatibleSettingsMessage(2072).rfind(u"The file", 0), 0u);  // Moldovan: English
 }
 
+// The store remembers what the settings say, and the settings get back what
+// the store remembered while the program ran: the node selected last, and
+// the path it cleared when the library was closed.
+TEST(Settings, TheStoresMemoryComesFromAndGoesBackToTheRecord) {
+  AppSettings s = DefaultSettings();
+  s.lastNodeId = 314;
+  ASSERT_TRUE(SetFixedString(s.lastLibraryPath, kPathCapacity, u"C:\\Note\\țară.db"));
+  LibraryMemory memory = LibraryMemoryOf(s);
+  EXPECT_TRUE(memory.remember_library);
+  EXPECT_EQ(memory.last_node_id, 314);
+  EXPECT_EQ(memory.last_library_path, u"C:\\Note\\țară.db");
+
+  memory.last_node_id = 1846802;
+  memory.last_library_path.clear();
+  KeepLibraryMemory(memory, &s);
+  EXPECT_EQ(s.lastNodeId, 1846802);
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"");
+  s.storeLastLibrary = 0;
+  EXPECT_FALSE(LibraryMemoryOf(s).remember_library);
+}
+
 TEST(Settings, WindowsEightOrLaterIsRequired) {
   EXPECT_FALSE(IsSupportedWindowsVersion(6, 1));  // Windows 7
   EXPECT_TRUE(IsSupportedWindowsVersion(6, 2));   // Windows 8

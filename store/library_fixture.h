@@ -99,8 +99,9 @@ class LibraryTest : public ::testing::Test {
   }
   TempDir dir_;
   ErrorLog log_;
-  AppSettings settings_ = DefaultSettings();
-  NodeStore store_{log_.sink(), &settings_};
+  // The store remembers the library as a new settings file asks it to.
+  LibraryTest() { store_.memory().remember_library = true; }
+  NodeStore store_{log_.sink()};
   TreeModel model_;
   std::u16string path_;
   int files_ = 0;

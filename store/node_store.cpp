@@ -56,9 +56,8 @@ OpenOutcome OutcomeOfFailure(int sqlite_code) {
   }
 }
 
-NodeStore::NodeStore(ErrorSink on_error, AppSettings* settings)
+NodeStore::NodeStore(ErrorSink on_error)
     : db_(std::move(on_error)),
-      settings_(settings),
       key_hook_(ApplyPassword),
       exclusive_check_(CanReadUnshared) {}
 
@@ -186,11 +185,10 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   }
 
   result.outcome = OpenOutcome::kOpened;
-  const AppSettings* s = settings_;
-  if (s && s->storeLastLibrary && s->lastNodeId != 0 &&
-      path == GetFixedString(s->lastLibraryPath, kPathCapacity)) {
+  if (memory_.remember_library && memory_.last_node_id != 0 &&
+      path == memory_.last_library_path) {
     // The node selected last time, or nothing when it is gone.
-    result.page = SelectItem(*this, model, model.ItemOf(s->lastNodeId));
+    result.page = SelectItem(*this, model, model.ItemOf(memory_.last_node_id));
   } else {
     result.page = SelectItem(*this, model, model.library_root());
   }
@@ -214,10 +212,8 @@ void NodeStore::Close(TreeModel& model, bool information_page) {
   model.Clear();
   current_path_.clear();
   encrypted_ = false;
-  if (settings_) {
-    SetFixedString(settings_->lastLibraryPath, kPathCapacity, u"");
-    if (information_page) settings_->lastNodeId = 0;
-  }
+  memory_.last_library_path.clear();
+  if (information_page) memory_.last_node_id = 0;
 }
 
 void NodeStore::CancelDecryption() {

@@ -21,15 +21,28 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings.h"
 #include "store/db.h"
 #include "store/tree_fill.h"
 #include "store/tree_model.h"
 
 namespace lw {
 
-// Paths are held in buffers of 260 UTF-16 units.
-inline constexpr std::size_t kMaxLibraryPathLength = kPathCapacity - 1;
+// Paths are held in buffers of 260 UTF-16 units, the last one a NUL.
+inline constexpr std::size_t kMaxLibraryPathLength = 259;
+
+// What the program remembers of its libraries from one run to the next, as
+// the store keeps it. The window layer fills it from the settings file at
+// start and copies it back before the file is written; the store itself
+// never sees the settings.
+struct LibraryMemory {
+  // Reopen the last library and select its last node (the settings'
+  // "store last library" choice).
+  bool remember_library = false;
+  // The node selected last; 0 for the information page.
+  int last_node_id = 0;
+  // The library open at the last close; empty while none is open.
+  std::u16string last_library_path;
+};
 
 enum class OpenOutcome {
   kOpened,         // the library is open and the tree filled
@@ -104,16 +117,14 @@ class NodeStore {
   // 0; the default (CanReadUnshared) works with what the core can see.
   using ExclusiveReadCheck = std::function<bool(const std::u16string& path)>;
 
-  // `settings` is the process-wide record (lastNodeId, storeLastLibrary,
-  // lastLibraryPath); may be null in tests that do not need it.
-  explicit NodeStore(ErrorSink on_error, AppSettings* settings = nullptr);
+  explicit NodeStore(ErrorSink on_error);
   NodeStore(const NodeStore&) = delete;
   NodeStore& operator=(const NodeStore&) = delete;
 
   // --- State --------------------------------------------------------------------
 
   Db& db() { return db_; }
-  AppSettings* settings() const { return settings_; }
+  LibraryMemory& memory() { return memory_; }
   // A library is loaded (a connection and a current path).
   bool library_open() const { return db_.is_open() && !current_path_.empty(); }
   const std::u16string& current_path() const { return current_path_; }
@@ -164,8 +175,9 @@ class NodeStore {
 
   // Closes the library (or a connection left by a pending decryption): the
   // pages are saved through the before-close hook, the connection closed,
-  // the model emptied, the current path and `lastLibraryPath` cleared. With
-  // the information page `lastNodeId` becomes 0 (the window layer then shows
+  // the model emptied, the current path and the remembered library path
+  // cleared. With the information page the remembered node becomes 0 (the
+  // window layer then shows
   // the information report; without it, an empty page).
   void Close(TreeModel& model, bool information_page);
 
@@ -179,7 +191,7 @@ class NodeStore {
   bool RefusesPath(const std::u16string& path, OpenResult* result) const;
 
   Db db_;
-  AppSettings* settings_;
+  LibraryMemory memory_;
   std::u16string current_path_;
   bool encrypted_ = false;
   int format_version_ = 0;

@@ -198,11 +198,11 @@ TEST_F(NodeStoreTest, ReopeningSelectsTheNodeSelectedLast) {
   const std::u16string path = Library("lib.db");
   ASSERT_EQ(store_.OpenLibraryNow(path, model_).outcome, OpenOutcome::kOpened);
   SelectItem(store_, model_, model_.ItemOf(314));
-  EXPECT_EQ(settings_.lastNodeId, 314);
+  EXPECT_EQ(store_.memory().last_node_id, 314);
   store_.Close(model_, false);
 
   // The next start: the settings file names this library.
-  SetFixedString(settings_.lastLibraryPath, kPathCapacity, path);
+  store_.memory().last_library_path = path;
   const OpenResult r = store_.OpenLibraryNow(path, model_);
   EXPECT_EQ(r.page, (ShownPage{ShownPage::What::kPage, 314}));
   EXPECT_EQ(model_.selected_id(), 314);
@@ -211,12 +211,12 @@ TEST_F(NodeStoreTest, ReopeningSelectsTheNodeSelectedLast) {
     Db db(log_.sink());
     ASSERT_TRUE(db.Open(path) && db.Exec("DELETE FROM tab WHERE id = 314"));
   }
-  SetFixedString(settings_.lastLibraryPath, kPathCapacity, path);
+  store_.memory().last_library_path = path;
   EXPECT_EQ(store_.OpenLibraryNow(path, model_).page.what, ShownPage::What::kNothing);
   EXPECT_EQ(model_.selected(), nullptr);
   store_.Close(model_, true);
-  EXPECT_EQ(settings_.lastNodeId, 0);
-  EXPECT_EQ(GetFixedString(settings_.lastLibraryPath, kPathCapacity), u"");
+  EXPECT_EQ(store_.memory().last_node_id, 0);
+  EXPECT_EQ(store_.memory().last_library_path, u"");
 }
 
 }  // namespace

@@ -126,8 +126,8 @@ ShownPage SelectItem(NodeStore& store, TreeModel& model, ModelItem* item) {
   }
   model.Select(item);
   if (!item) return {};
-  AppSettings* s = store.settings();
-  if (s && s->storeLastLibrary) s->lastNodeId = item->id();
+  LibraryMemory& memory = store.memory();
+  if (memory.remember_library) memory.last_node_id = item->id();
   if (item->id() == 0) return {ShownPage::What::kInformation, 0};
   return {ShownPage::What::kPage, item->id()};
 }
@@ -483,8 +483,8 @@ OpResult ToggleFavourite(NodeStore& store, TreeModel& model) {
   // otherwise save its page to a row that no longer exists, and the node
   // would not be found again at the next start.
   if (model.second_pane_id() == old_id) model.set_second_pane_id(new_id);
-  AppSettings* s = store.settings();
-  if (s && s->lastNodeId == old_id) s->lastNodeId = new_id;
+  LibraryMemory& memory = store.memory();
+  if (memory.last_node_id == old_id) memory.last_node_id = new_id;
   model.RebuildIndex();
   return result;
 }

@@ -43,7 +43,7 @@ struct OpResult {
 // favourites root, and for a favourites entry whose node is already shown.
 bool CanChangeSelection(const NodeStore& store, const TreeModel& model, const ModelItem* target);
 // The "selection changed" rule: the item is selected and its id recorded in
-// `lastNodeId` while `storeLastLibrary` is set; a favourites entry selects
+// the store's memory while it remembers the library; a favourites entry selects
 // the node's own item instead (expanded unless it is a file), or nothing
 // when the node is not in the index. Answers what the page pane shows.
 ShownPage SelectItem(NodeStore& store, TreeModel& model, ModelItem* item);

@@ -202,7 +202,7 @@ TEST_F(TreeOpsTest, FavouriteMarkChangesIdsAndWhatFollowsThem) {
   ASSERT_TRUE(ToggleFavourite(store_, model_).done);
   EXPECT_EQ(model_.ItemOf(212), model_.selected());
   EXPECT_EQ(model_.second_pane_id(), 212);
-  EXPECT_EQ(settings_.lastNodeId, 212);
+  EXPECT_EQ(store_.memory().last_node_id, 212);
   EXPECT_EQ(Tree(), "A{a1*{x,y*,z},a2*},B{b1{q}},C");
   EXPECT_EQ(Describe(model_.favourites_root()), "y*,a2*,a1*");
   auto rows = RowsById(path_);
