@@ -740,7 +740,13 @@ int CloseApplication() {
     if (g_shell.tree) TreeView_EndEditLabelNow(g_shell.tree, FALSE);
   }
   PrepareSettingsForSave(&g_settings, state);
-  SaveSettings();
+  std::wstring why;
+  if (!SaveSettings(&why)) {
+    // The previous file is kept; the choices of this run are not, and the
+    // user should know before the window goes.
+    ShowMessage(g_mainWindow, LoadMessage(UiLanguage(), 67, g_settingsFilePath) + why,
+                MB_ICONERROR);
+  }
   UnregisterHotKey(g_mainWindow, kHotKeyRestore);
   DestroyWindow(g_mainWindow);
   g_mainWindow = nullptr;

@@ -167,6 +167,29 @@ TEST_F(ShellStart, ShortSettingsFileStartsWithZeroesAndIsWrittenBackWhole) {
   EXPECT_EQ(ReadFileBytes(Path("lorewell.set")).size(), 1772u);
 }
 
+// A save that fails at close is said, with the system's reason, and the
+// previous file stays as it was.
+TEST_F(ShellStart, AFailedSaveAtCloseIsSaidAndThePreviousFileKept) {
+  ASSERT_EQ(Start(), 0);
+  ASSERT_TRUE(SaveSettings());
+  const std::vector<uint8_t> before = ReadFileBytes(Path("lorewell.set"));
+  HANDLE held = CreateFileW(Path("lorewell.set").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  g_settings.treeWidth = 251;
+  AnswerNextBox(IDOK);
+  EXPECT_EQ(Close(), 0);
+  CloseHandle(held);
+  ASSERT_FALSE(Boxes().empty());
+  const BoxRecord& box = Boxes().back();
+  const std::wstring start = L"The settings could not be saved in '" + Path("lorewell.set") + L"': ";
+  EXPECT_EQ(box.text.rfind(start, 0), 0u) << box.text;
+  EXPECT_GT(box.text.size(), start.size());  // the system's reason follows
+  EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+  EXPECT_TRUE(box.owned);
+  EXPECT_EQ(ReadFileBytes(Path("lorewell.set")), before);
+}
+
 TEST(SettingsFile, FailedSaveKeepsThePreviousFile) {
   lw::testing::TempDir dir;
   std::wstring folder = dir.path().wstring();

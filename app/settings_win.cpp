@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/msgbox_win.h"
+#include "base/win_error_win.h"
 #include "base/wide_win.h"
 
 namespace lw {
@@ -89,21 +90,29 @@ LoadResult LoadSettings(const std::wstring& folder) {
   return LoadResult::kOk;
 }
 
-bool SaveSettings() {
+bool SaveSettings(std::wstring* error) {
   std::vector<uint8_t> bytes = SerializeSettings(g_settings);
   std::wstring temp = g_settingsFilePath + L".new";
   HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
+  if (f == INVALID_HANDLE_VALUE) {
+    if (error) *error = ToWide(Win32ErrorText(GetLastError()));
+    return false;
+  }
   DWORD written = 0;
   bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
             written == bytes.size() && FlushFileBuffers(f);
+  DWORD code = ok ? 0 : GetLastError();
   CloseHandle(f);
   if (ok) {
     ok = MoveFileExW(temp.c_str(), g_settingsFilePath.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) code = GetLastError();
   }
-  if (!ok) DeleteFileW(temp.c_str());
+  if (!ok) {
+    DeleteFileW(temp.c_str());
+    if (error) *error = ToWide(Win32ErrorText(code));
+  }
   return ok;
 }
 

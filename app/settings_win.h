@@ -21,8 +21,9 @@ LoadResult LoadSettings(const std::wstring& folder = std::wstring());
 
 // Writes g_settings to g_settingsFilePath. The new file is written beside the
 // old one and then moved over it, so a failed write (disk full, locked file)
-// leaves the previous settings intact. Returns false on failure.
-bool SaveSettings();
+// leaves the previous settings intact. Returns false on failure, with the
+// system's reason in `error` when given.
+bool SaveSettings(std::wstring* error = nullptr);
 
 // True when LoadSettings found no file (a first start).
 bool SettingsWereNew();

@@ -235,7 +235,7 @@ TEST(Resources, BothMenusHoldTheSameIdsInTheSameStructure) {
 }
 
 TEST(Resources, EveryMessageExistsInBothLanguagesAndTooltipsFitTheirField) {
-  for (int n = 1; n <= 66; ++n) {
+  for (int n = 1; n <= 67; ++n) {
     std::wstring en = LoadMessage(409, n), ro = LoadMessage(418, n);
     EXPECT_FALSE(en.empty()) << n;
     EXPECT_FALSE(ro.empty()) << n;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/win_error_win.h"
 #include "store/rekey.h"
 
 namespace lw {
@@ -14,25 +15,7 @@ bool ReplaceFileWriteThrough(const std::u16string& source, const std::u16string&
     return true;
   }
   const DWORD code = GetLastError();
-  if (error) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::u16string message;
-    if (n && text) message.assign(reinterpret_cast<const char16_t*>(text), n);
-    LocalFree(text);
-    // The system's texts end with a line break.
-    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r')) {
-      message.pop_back();
-    }
-    if (message.empty()) {
-      const std::string number = std::to_string(code);
-      message = u"Error ";
-      message.append(number.begin(), number.end());
-    }
-    *error = message;
-  }
+  if (error) *error = Win32ErrorText(code);
   return false;
 }
 
