@@ -39,9 +39,6 @@ struct Reports {
   }
 };
 
-// A path or title for a message or the terminal: control characters and
-// the like are escaped, so a name cannot move the cursor or hide itself.
-std::string Quote(const std::u16string& path) { return "'" + DisplayText(path) + "'"; }
 
 std::optional<int> ParseId(const std::u16string& text) {
   if (text.empty() || text.size() > 10) return std::nullopt;
@@ -60,9 +57,9 @@ void RequireFile(const std::u16string& path) {
   std::string reason;
   const PathKind kind = KindOfPath(path, &reason);
   if (kind == PathKind::kRegular) return;
-  if (kind == PathKind::kMissing) throw Failure{"no such file " + Quote(path)};
-  if (kind == PathKind::kUnreachable) throw Failure{"cannot read " + Quote(path) + ": " + reason};
-  throw Failure{Quote(path) + " " + KindText(kind) + ", not a library"};
+  if (kind == PathKind::kMissing) throw Failure{"no such file " + QuotedPath(path)};
+  if (kind == PathKind::kUnreachable) throw Failure{"cannot read " + QuotedPath(path) + ": " + reason};
+  throw Failure{QuotedPath(path) + " " + KindText(kind) + ", not a library"};
 }
 
 // One line on the error stream naming the copies of an interrupted re-key
@@ -70,7 +67,7 @@ void RequireFile(const std::u16string& path) {
 void ReportRemovedCopies(const Io& io, const std::vector<std::u16string>& removed) {
   if (removed.empty()) return;
   std::string line = "lorewell-cli: removed what an interrupted re-key left beside the library:";
-  for (const std::u16string& copy : removed) line += " " + Quote(copy);
+  for (const std::u16string& copy : removed) line += " " + QuotedPath(copy);
   io.err(line + "\n");
 }
 
@@ -88,8 +85,8 @@ std::optional<std::u16string> Password(const Io& io, const char* variable,
 // table when it said anything, and otherwise that its bytes are not a
 // library's.
 std::string NotLibrary(const Reports& reports, const std::u16string& path) {
-  if (reports.messages.empty()) return Quote(path) + " is damaged or is not a Lorewell library";
-  return Quote(path) + " is " + reports.last();
+  if (reports.messages.empty()) return QuotedPath(path) + " is damaged or is not a Lorewell library";
+  return QuotedPath(path) + " is " + reports.last();
 }
 
 // A library opened for one command, with its tree read.
@@ -99,9 +96,9 @@ class OpenedLibrary {
     RequireFile(path);
     if (ClassifyLibraryFile(path) == LibraryFileKind::kEnciphered) {
       std::optional<std::u16string> pw =
-          Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
+          Password(io, kPasswordVariable, "Password of " + QuotedPath(path) + ": ");
       if (!pw) {
-        throw Failure{Quote(path) + " is enciphered: set " + std::string(kPasswordVariable) +
+        throw Failure{QuotedPath(path) + " is enciphered: set " + std::string(kPasswordVariable) +
                       " or run in a terminal"};
       }
       store_.set_password(*pw);
@@ -117,13 +114,13 @@ class OpenedLibrary {
   std::string OpenFailure(OpenOutcome outcome, const std::u16string& path) const {
     switch (outcome) {
       case OpenOutcome::kAlreadyOpen:
-        return Quote(path) + " is in use by another program; try again when it is closed";
-      case OpenOutcome::kMissing: return "no such file " + Quote(path);
-      case OpenOutcome::kPathTooLong: return "the path is too long: " + Quote(path);
-      case OpenOutcome::kNeedsPassword: return "the password does not open " + Quote(path);
+        return QuotedPath(path) + " is in use by another program; try again when it is closed";
+      case OpenOutcome::kMissing: return "no such file " + QuotedPath(path);
+      case OpenOutcome::kPathTooLong: return "the path is too long: " + QuotedPath(path);
+      case OpenOutcome::kNeedsPassword: return "the password does not open " + QuotedPath(path);
       case OpenOutcome::kNotLibrary: return NotLibrary(reports_, path);
-      case OpenOutcome::kDamaged: return reports_.Reason(Quote(path) + " is damaged");
-      default: return reports_.Reason("cannot open " + Quote(path));
+      case OpenOutcome::kDamaged: return reports_.Reason(QuotedPath(path) + " is damaged");
+      default: return reports_.Reason("cannot open " + QuotedPath(path));
     }
   }
 
@@ -209,10 +206,10 @@ int Import(const Io& io, const std::u16string& path, const std::u16string& sourc
                                        options);
   switch (r.outcome) {
     case TransferOutcome::kDone:
-      io.out("imported " + std::to_string(r.rows_added - 1) + " nodes from " + Quote(source) +
+      io.out("imported " + std::to_string(r.rows_added - 1) + " nodes from " + QuotedPath(source) +
              " after a \"--separator--\" folder\n");
       if (r.rows_skipped > 0) {
-        io.out(std::to_string(r.rows_skipped) + " rows of " + Quote(source) +
+        io.out(std::to_string(r.rows_skipped) + " rows of " + QuotedPath(source) +
                " were left out: its tree does not show them (\"lorewell-cli check\" lists them)\n");
       }
       return kExitOk;
@@ -224,9 +221,9 @@ int Import(const Io& io, const std::u16string& path, const std::u16string& sourc
       throw Failure{"This db file does not contain nodes or it contain it was damaged !"};
     case TransferOutcome::kNodeLimit:
       throw Failure{"The maximum number of nodes was achieved ! (nothing was imported)"};
-    case TransferOutcome::kMissing: throw Failure{"no such file " + Quote(source)};
+    case TransferOutcome::kMissing: throw Failure{"no such file " + QuotedPath(source)};
     case TransferOutcome::kAlreadyOpen:
-      throw Failure{Quote(source) + " is in use by another program; nothing was imported"};
+      throw Failure{QuotedPath(source) + " is in use by another program; nothing was imported"};
     default: throw Failure{lib.reports().Reason("import failed, nothing was imported")};
   }
 }
@@ -242,9 +239,9 @@ int Export(const Io& io, const std::u16string& path, int id, const std::u16strin
     case TransferOutcome::kNotBranch:
       throw Failure{std::string("node ") + std::to_string(id) + " is a " + KindName(id) +
                     " without children: write its page with the page command"};
-    default: throw Failure{lib.reports().Reason("cannot export to " + Quote(target))};
+    default: throw Failure{lib.reports().Reason("cannot export to " + QuotedPath(target))};
   }
-  io.out("exported " + std::to_string(r.rows_written) + " nodes to " + Quote(target) + "\n");
+  io.out("exported " + std::to_string(r.rows_written) + " nodes to " + QuotedPath(target) + "\n");
   if (r.enciphered) io.out("Attention ! Idb exported file is encrypted !\n");
   return kExitOk;
 }
@@ -252,20 +249,20 @@ int Export(const Io& io, const std::u16string& path, int id, const std::u16strin
 int Convert(const Io& io, const std::u16string& path) {
   if (ConvertedPath(path) == path) {
     // Converting a current library would turn its books into files.
-    throw Failure{Quote(path) + " is not an \".idb\" file"};
+    throw Failure{QuotedPath(path) + " is not an \".idb\" file"};
   }
   Reports reports;
   NodeStore busy(nullptr);  // only for its busy flag
   const ConvertResult r = ConvertLegacyLibrary(busy.ClaimWork(), path, reports.sink());
   switch (r.outcome) {
     case TransferOutcome::kDone:
-      io.out("converted to " + Quote(r.new_path) + "\n");
+      io.out("converted to " + QuotedPath(r.new_path) + "\n");
       return kExitOk;
-    case TransferOutcome::kMissing: throw Failure{"no such file " + Quote(path)};
+    case TransferOutcome::kMissing: throw Failure{"no such file " + QuotedPath(path)};
     case TransferOutcome::kAlreadyOpen:
-      throw Failure{"The file " + Quote(path) + " is already open !"};
+      throw Failure{"The file " + QuotedPath(path) + " is already open !"};
     case TransferOutcome::kTargetExists:
-      throw Failure{Quote(ConvertedPath(path)) + " exists already; nothing was converted"};
+      throw Failure{QuotedPath(ConvertedPath(path)) + " exists already; nothing was converted"};
     default: throw Failure{reports.Reason("conversion failed, the file is unchanged")};
   }
 }
@@ -285,19 +282,19 @@ int Rekey(const Io& io, const std::u16string& path) {
   RequireFile(path);
   ReportRemovedCopies(io, RemoveRekeyLeftovers(path));
   if (!CanReadUnshared(path)) {
-    throw Failure{Quote(path) + " is in use by another program; try again when it is closed"};
+    throw Failure{QuotedPath(path) + " is in use by another program; try again when it is closed"};
   }
   std::u16string old_password;
   switch (ClassifyLibraryFile(path)) {
     case LibraryFileKind::kNotLibrary:
-      throw Failure{Quote(path) + " is damaged or is not a Lorewell library; nothing was changed"};
+      throw Failure{QuotedPath(path) + " is damaged or is not a Lorewell library; nothing was changed"};
     case LibraryFileKind::kEnciphered: {
       std::optional<std::u16string> pw =
-          Password(io, kPasswordVariable, "Password of " + Quote(path) + ": ");
-      if (!pw) throw Failure{Quote(path) + " is enciphered: set " + std::string(kPasswordVariable)};
+          Password(io, kPasswordVariable, "Password of " + QuotedPath(path) + ": ");
+      if (!pw) throw Failure{QuotedPath(path) + " is enciphered: set " + std::string(kPasswordVariable)};
       // SQLite would only say "file is not a database".
       if (!PasswordOpensHeader(path, *pw)) {
-        throw Failure{"the password does not open " + Quote(path) + "; nothing was changed"};
+        throw Failure{"the password does not open " + QuotedPath(path) + "; nothing was changed"};
       }
       old_password = *pw;
       break;
@@ -347,7 +344,7 @@ int Vacuum(const Io& io, const std::u16string& path) {
   OpenedLibrary lib(io, path);
   if (!lib.store().db().Exec(kSqlVacuum)) {
     if (OutcomeOfFailure(lib.store().db().last_error()) == OpenOutcome::kAlreadyOpen) {
-      throw Failure{Quote(path) + " is in use by another program; nothing was changed"};
+      throw Failure{QuotedPath(path) + " is in use by another program; nothing was changed"};
     }
     throw Failure{lib.reports().Reason("vacuum failed")};
   }

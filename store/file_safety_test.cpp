@@ -12,9 +12,7 @@
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -161,20 +159,9 @@ TEST_F(FileSafety, TheNewFileKeepsTheBitsOwnerAndLinksOfTheOldOne) {
   EXPECT_EQ(ModeOf(dir_.File("b.txt")), 0600u);
 }
 
-TEST_F(FileSafety, RefusesDevicesSocketsHardLinksAndTheSourceUnderAnotherName) {
-  EXPECT_FALSE(WriteFileReplacing(u"/dev/null", "x", {}, &error_));
-  EXPECT_NE(error_.find("'/dev/null': it is a device"), std::string::npos) << error_;
-
-  const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  const std::string socket_path = dir_.File("s.sock").string();
-  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
-  std::copy(socket_path.begin(), socket_path.end(), address.sun_path);
-  ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ExpectRefused("s.sock", "it is a socket");
-  ::close(s);
-
+// Devices, pipes and sockets are refused end to end by the command-line
+// tests (CliTest.TheProgramRefusesAtOnceWhatIsNotAFile).
+TEST_F(FileSafety, RefusesHardLinksAndTheSourceUnderAnotherName) {
   WriteBytes(dir_.File("library.db"), "SQLite format 3");
   const ReplaceRules from_library{"part", dir_.File16("library.db")};
   fs::create_symlink("library.db", dir_.File("alias.db"));
@@ -186,7 +173,7 @@ TEST_F(FileSafety, RefusesDevicesSocketsHardLinksAndTheSourceUnderAnotherName) {
   ExpectRefused("dangling.txt", "a symbolic link to a missing file");
   EXPECT_EQ(ReadBytes(dir_.File("library.db")), "SQLite format 3");
   EXPECT_EQ(Names(), (std::vector<std::string>{"alias.db", "dangling.txt", "library.db",
-                                               "s.sock", "twin.db"}));
+                                               "twin.db"}));
 }
 
 // A disk that fills up and a folder this user may not write in, for real:
