@@ -19,14 +19,15 @@
 #include "store/node_store_win.h"
 #include "res/resource.h"
 #include "store/demo_library.h"
-#include "store/library_view.h"
+#include "store/file_safety.h"
+#include "store/library_win.h"
+#include "store/tree_win.h"
 
 namespace lw {
 
 HINSTANCE g_instance = nullptr;
 HWND g_mainWindow = nullptr;
 Shell g_shell;
-std::atomic<bool> g_busy{false};
 
 namespace {
 
@@ -63,69 +64,10 @@ const ClassRow kClasses[] = {
 };
 bool g_registered[sizeof kClasses / sizeof kClasses[0]] = {};
 HBRUSH g_classBrushes[3] = {};
-std::wstring g_libraryPath;
 
 [[noreturn]] void Fatal(const char* code) {
   FatalAppExitA(0, code);
   ExitProcess(1);
-}
-
-// ------------------------------------------------------------ the pages --
-
-struct StreamSource {
-  const std::string* bytes;
-  size_t pos;
-};
-
-DWORD CALLBACK ReadFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-  auto* src = reinterpret_cast<StreamSource*>(cookie);
-  size_t left = src->bytes->size() - src->pos;
-  size_t n = left < static_cast<size_t>(size) ? left : static_cast<size_t>(size);
-  memcpy(buffer, src->bytes->data() + src->pos, n);
-  src->pos += n;
-  *done = static_cast<LONG>(n);
-  return 0;
-}
-
-void ShowPage(HWND editor, int32_t id) {
-  if (!editor) return;
-  std::string rtf = g_libraryPath.empty() ? std::string() : ReadLibraryPage(ToU16(g_libraryPath), id);
-  StreamSource src{&rtf, 0};
-  EDITSTREAM es{};
-  es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
-  es.pfnCallback = ReadFromString;
-  SendMessageW(editor, EM_STREAMIN, rtf.rfind("{\\rtf", 0) == 0 ? SF_RTF : SF_TEXT,
-               reinterpret_cast<LPARAM>(&es));
-}
-
-void FillTree() {
-  TreeView_DeleteAllItems(g_shell.tree);
-  if (g_libraryPath.empty()) return;
-  std::vector<ViewRow> rows;
-  std::u16string error;
-  if (!ReadLibraryTree(ToU16(g_libraryPath), &rows, &error)) {
-    ShowMessage(g_mainWindow, ToWide(error), MB_ICONERROR);
-    return;
-  }
-  HTREEITEM parents[4] = {TVI_ROOT, nullptr, nullptr, nullptr};
-  HTREEITEM first = nullptr;
-  for (const ViewRow& row : rows) {
-    if (row.level < 1 || row.level > 3 || !parents[row.level - 1]) continue;
-    std::wstring title = ToWide(row.title);
-    TVINSERTSTRUCTW ins{};
-    ins.hParent = parents[row.level - 1];
-    ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT | TVIF_PARAM;
-    ins.item.pszText = &title[0];
-    ins.item.lParam = row.id;
-    HTREEITEM item = TreeView_InsertItem(g_shell.tree, &ins);
-    if (row.level < 3) parents[row.level] = item;
-    if (row.level == 1) parents[2] = nullptr;  // a book never hangs under an earlier folder
-    if (!first && row.level == 3) first = item;
-  }
-  for (HTREEITEM f = TreeView_GetRoot(g_shell.tree); f; f = TreeView_GetNextSibling(g_shell.tree, f))
-    TreeView_Expand(g_shell.tree, f, TVE_EXPAND);
-  if (first) TreeView_SelectItem(g_shell.tree, first);
 }
 
 // --------------------------------------------------------------- layout --
@@ -154,7 +96,7 @@ void OpenSplitView() {
   RECT rc = Client();
   g_shell.splitView = true;
   g_shell.splitY = OpenedSplitY(rc.bottom);
-  ShowPage(g_shell.editor2, g_shell.selectedNode);
+  ShowPageIn(g_shell.editor2, Model().selected_id());
   int first = static_cast<int>(SendMessageW(g_shell.editor1, EM_GETFIRSTVISIBLELINE, 0, 0));
   LayoutChildren();
   SendMessageW(g_shell.editor2, EM_LINESCROLL, 0, first);
@@ -191,7 +133,7 @@ void OnMouseMove(int x, int y) {
 }
 
 void OnDoubleClick(int x, int y) {
-  if (g_busy.load() || g_shell.readingStep != 0) return;
+  if (Store().busy() || g_shell.readingStep != 0) return;
   RECT rc = Client();
   if (OverHorizontalSplitter(x)) {
     CloseSplitView();
@@ -206,7 +148,7 @@ void OnDoubleClick(int x, int y) {
 void OnRightButtonUp(int x) {
   if (OverHorizontalSplitter(x)) {
     CloseSplitView();
-  } else if (!g_shell.splitView && g_shell.selectedNode != 0) {
+  } else if (!g_shell.splitView && Model().selected_id() != 0) {
     OpenSplitView();
   }
 }
@@ -228,24 +170,6 @@ void RunReading(bool on) {
   else KillTimer(g_mainWindow, kReadingTimer);
 }
 
-void OnTreeNotify(NMHDR* nm) {
-  switch (nm->code) {
-    case TVN_SELCHANGEDW: {
-      auto* tv = reinterpret_cast<NMTREEVIEWW*>(nm);
-      g_shell.selectedNode = static_cast<int32_t>(tv->itemNew.lParam);
-      if (g_settings.storeLastLibrary) g_settings.lastNodeId = g_shell.selectedNode;
-      ShowPage(g_shell.editor1, g_shell.selectedNode);
-      unsigned state = g_shell.selectedNode ? kStateNormal : kStateDisabled;
-      SetButtonState(kButtonExecute, state);
-      SetButtonStates(kButtonFind, kButtonAlignRight, g_shell.readingStep ? kStateDisabled : state);
-      break;
-    }
-    case NM_RCLICK:
-      ShowPopupMenu(2);
-      break;
-  }
-}
-
 LRESULT OnEditorNotify(NMHDR* nm) {
   if (nm->code != EN_MSGFILTER) return 0;
   auto* f = reinterpret_cast<MSGFILTER*>(nm);
@@ -259,7 +183,7 @@ LRESULT OnEditorNotify(NMHDR* nm) {
       return 1;
     }
   }
-  if (f->msg == WM_RBUTTONUP && !(nm->hwndFrom == g_shell.editor1 && g_shell.selectedNode == 0))
+  if (f->msg == WM_RBUTTONUP && !(nm->hwndFrom == g_shell.editor1 && Model().selected_id() == 0))
     ShowPopupMenu(3);
   return 0;
 }
@@ -275,7 +199,7 @@ void ReadingTick() {
 }
 
 void OnDropFiles(HDROP drop) {
-  if (g_busy.load()) {
+  if (Store().busy()) {
     DragFinish(drop);
     return;
   }
@@ -369,13 +293,15 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY: {
       auto* nm = reinterpret_cast<NMHDR*>(lp);
-      if (nm->idFrom == kTreeId) OnTreeNotify(nm);
-      else if (nm->idFrom == kEditor1Id || nm->idFrom == kEditor2Id) return OnEditorNotify(nm);
+      if (nm->idFrom == kTreeId) return OnTreeNotify(nm);
+      if (nm->idFrom == kEditor1Id || nm->idFrom == kEditor2Id) return OnEditorNotify(nm);
       return 0;
     }
     case WM_COMMAND:
       if (lp == 0 || LOWORD(wp) == kCmdPasswordButton) {
-        RunCommand(LOWORD(wp));
+        // Ctrl+X, C and V belong to the tree while it has the focus.
+        const int node = TreeCommandForKey(LOWORD(wp));
+        if (node >= 0) RunCommand(node ? node : LOWORD(wp));
       } else if (HIWORD(wp) == EN_SETFOCUS) {
         HWND from = reinterpret_cast<HWND>(lp);
         if (from == g_shell.editor1 || from == g_shell.editor2) g_shell.currentEditor = from;
@@ -436,17 +362,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (w && IsWindowVisible(w)) InvalidateRect(w, nullptr, TRUE);
       return 0;
   }
+  if (OnLibraryMessage(msg, wp, lp)) return 0;
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // ------------------------------------------------------------ start-up --
 
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// A library another instance holds cannot be opened without sharing.
-bool CanOpenExclusively(const std::wstring& path) { return CanReadUnsharedWindows(ToU16(path)); }
+bool FileExists(const std::wstring& path) { return KindOfPath(ToU16(path)) == PathKind::kRegular; }
 
 std::wstring FolderOf(const std::wstring& file) {
   size_t cut = file.find_last_of(L"\\/");
@@ -492,12 +414,75 @@ HWND FindOtherInstance() {
   return other && !IsIconic(other) ? other : nullptr;
 }
 
+std::u16string StoredPassword() {
+  return g_settings.storeLastPassword ? GetFixedString(g_settings.lastPassword, kPasswordCapacity)
+                                      : std::u16string();
+}
+
+// A first start shows a small notebook instead of an empty window.
+std::u16string DemoLibrary() {
+  const std::wstring demo = FolderOf(g_settingsFilePath) + L"Lorewell demo.db";
+  if (FileExists(demo) || MakeDemoLibrary(ToU16(demo), ReportStoreError)) return ToU16(demo);
+  return {};
+}
+
+// The library start-up opens: the first command-line argument when it
+// ends exactly in ".db" or ".IDB" (any other argument means none), else the
+// library open at the last close, else the demo on a first start. False
+// when the argument names a library held elsewhere: this instance ends.
+bool LibraryToOpen(const StartOptions& options, std::u16string* path) {
+  path->clear();
+  if (!options.libraryPath.empty()) {
+    const std::u16string arg = ToU16(options.libraryPath);
+    if (!IsLibraryArgument(arg)) return true;
+    if (KindOfPath(arg) == PathKind::kMissing) {
+      ShowLocalMessage(g_mainWindow, UiLanguage(), 36, MB_ICONINFORMATION, options.libraryPath);
+      return true;
+    }
+    if (!CanReadUnshared(arg)) {
+      ShowLocalMessage(g_mainWindow, UiLanguage(), 35, MB_ICONINFORMATION, options.libraryPath);
+      return false;
+    }
+    *path = arg;
+    return true;
+  }
+  const std::u16string last = GetFixedString(g_settings.lastLibraryPath, kPathCapacity);
+  if (g_settings.storeLastLibrary && !last.empty() && FileExists(ToWide(last)) && CanReadUnshared(last)) {
+    *path = last;
+  } else if (options.makeDemoOnFirstRun && SettingsWereNew()) {
+    *path = DemoLibrary();
+  }
+  return true;
+}
+
 }  // namespace
 
 // ----------------------------------------------------------- shared API --
 
 int UiLanguage() { return EffectiveLanguage(g_settings.language); }
-const std::wstring& CurrentLibraryPath() { return g_libraryPath; }
+
+void ShowNodeInSecondPane(int id) {
+  if (!g_shell.splitView) OpenSplitView();
+  ShowPageIn(g_shell.editor2, id);
+  InvalidateRect(g_shell.tree, nullptr, FALSE);
+}
+
+void CloseSecondPane() {
+  if (g_shell.splitView) CloseSplitView();
+  Model().set_second_pane_id(0);
+  InvalidateRect(g_shell.tree, nullptr, FALSE);
+}
+
+ShellState CurrentShellState() {
+  ShellState s;
+  s.busy = Store().busy();
+  HWND focus = GetFocus();
+  s.editorFocused = focus && focus == g_shell.currentEditor;
+  s.nodeSelected = Model().selected_id() != 0;
+  s.libraryOpen = Store().library_open();
+  s.pageEditable = g_shell.pageEditable;
+  return s;
+}
 
 void SetPathLabel(const std::wstring& path) {
   if (g_shell.strip) SetDlgItemTextW(g_shell.strip, kPathLabelId, path.c_str());
@@ -649,7 +634,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
 
   g_shell.tree = CreateShellWindow(WS_EX_COMPOSITED | WS_EX_STATICEDGE, WC_TREEVIEWW,
                                    WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
-                                       TVS_SHOWSELALWAYS | TVS_NOHSCROLL | TVS_LINESATROOT,
+                                       TVS_SHOWSELALWAYS | TVS_NOHSCROLL,
                                    g_mainWindow, kTreeId, "!t");
   SendMessageW(g_shell.tree, WM_SETFONT, reinterpret_cast<WPARAM>(g_shell.uiFont), FALSE);
 
@@ -675,43 +660,22 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   SetWindowPos(g_mainWindow, g_settings.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  // The command line: only a first argument ending exactly in ".db" or
-  // ".IDB" names a library; any other argument means no library at all.
-  g_libraryPath.clear();
-  if (!options.libraryPath.empty()) {
-    const std::wstring& path = options.libraryPath;
-    if (IsLibraryArgument(ToU16(path))) {
-      if (!FileExists(path)) {
-        ShowLocalMessage(g_mainWindow, UiLanguage(), 36, MB_ICONINFORMATION, path);
-      } else if (!CanOpenExclusively(path)) {
-        ShowLocalMessage(g_mainWindow, UiLanguage(), 35, MB_ICONINFORMATION, path);
-        DestroyWindow(g_mainWindow);
-        g_mainWindow = nullptr;
-        EndApplication();
-        return 0;
-      } else {
-        g_libraryPath = path;
-      }
-    }
-  } else {
-    std::wstring last = ToWide(GetFixedString(g_settings.lastLibraryPath, kPathCapacity));
-    if (g_settings.storeLastLibrary && !last.empty() && FileExists(last) && CanOpenExclusively(last)) {
-      g_libraryPath = last;
-    } else if (options.makeDemoOnFirstRun && SettingsWereNew()) {
-      // A first start shows a small notebook instead of an empty window.
-      std::wstring demo = FolderOf(g_settingsFilePath) + L"Lorewell demo.db";
-      if (FileExists(demo) ||
-          MakeDemoLibrary(ToU16(demo), [](const std::u16string& e) { ShowMessage(g_mainWindow, ToWide(e), MB_ICONERROR); }))
-        g_libraryPath = demo;
-    }
+  StartLibraryWindow(g_mainWindow, g_shell.tree, LibraryMemoryOf(g_settings), StoredPassword());
+  StartTreeWindow(g_shell.tree);
+  std::u16string first;
+  if (!LibraryToOpen(options, &first)) {
+    DestroyWindow(g_mainWindow);
+    g_mainWindow = nullptr;
+    EndApplication();
+    return 0;
   }
-  FillTree();
-  SetPathLabel(g_libraryPath);
 
   ShowWindow(g_mainWindow, options.showCommand);
   LayoutChildren();
   UpdateWindow(g_mainWindow);
   g_shell.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
+  // The window is up while the open worker fills the tree.
+  if (!first.empty()) OpenLibraryPath(first);
   return 0;
 }
 
@@ -726,19 +690,21 @@ int RunMessageLoop() {
 }
 
 int CloseApplication() {
-  if (g_busy.load()) {
+  if (Store().busy()) {
     ShowLocalMessage(g_mainWindow, UiLanguage(), 33, MB_ICONINFORMATION);
     return 1;
   }
   SettingsCloseState state;
-  state.libraryOpen = !g_libraryPath.empty();
-  state.libraryPath = ToU16(g_libraryPath);
+  state.libraryOpen = Store().library_open();
+  state.libraryPath = Store().current_path();
+  state.passwordInUse = Store().password();
   state.readingMode = g_shell.readingStep != 0;
   state.maximized = IsZoomed(g_mainWindow) != 0;
-  if (state.libraryOpen) {
-    KillTimer(g_mainWindow, kSaveTimer);
-    if (g_shell.tree) TreeView_EndEditLabelNow(g_shell.tree, FALSE);
-  }
+  KillTimer(g_mainWindow, kSaveTimer);
+  if (g_shell.tree) TreeView_EndEditLabelNow(g_shell.tree, FALSE);
+  KeepLibraryMemory(Store().memory(), &g_settings);
+  // The pages are saved and the library closed before the settings go.
+  EndLibraryWindow();
   PrepareSettingsForSave(&g_settings, state);
   std::wstring why;
   if (!SaveSettings(&why)) {
@@ -754,6 +720,7 @@ int CloseApplication() {
 }
 
 void EndApplication() {
+  EndLibraryWindow();
   if (g_mainWindow && IsWindow(g_mainWindow)) DestroyWindow(g_mainWindow);
   g_mainWindow = nullptr;
   CloseMidiOutput();
@@ -771,7 +738,6 @@ void EndApplication() {
     g_registered[i] = false;
   }
   g_shell = Shell{};
-  g_libraryPath.clear();
 }
 
 }  // namespace lw

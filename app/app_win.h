@@ -44,7 +44,4 @@ int CloseApplication();
 // ended), so that a test can start the application again in the same process.
 void EndApplication();
 
-// The library shown in the window (empty when none).
-const std::wstring& CurrentLibraryPath();
-
 }  // namespace lw

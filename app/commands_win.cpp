@@ -1,8 +1,9 @@
 #include "app/commands_win.h"
 
+#include <cstdio>
+
 #include "app/app_win.h"
 #include "app/msgbox_win.h"
-#include "app/settings_win.h"
 #include "app/shell_win.h"
 
 namespace lw {
@@ -11,6 +12,16 @@ namespace {
 RoutineFn g_routines[static_cast<size_t>(Routine::kCount)] = {};
 DispatchProbe g_probe;
 DropRoutineFn g_dropRoutine = nullptr;
+
+// A command that would run but has nothing to run it is written where a
+// developer sees it, so that it is not lost without a trace.
+void ReportNotBuilt(int id, Routine routine, RoutineFn fn) {
+  char line[128];
+  std::snprintf(line, sizeof line, "Lorewell: command %d not carried out: routine %s %s\n", id,
+                RoutineName(routine), fn ? "is not built yet" : "is not placed");
+  OutputDebugStringA(line);
+}
+
 }  // namespace
 
 void RoutineNotBuilt(int) {}
@@ -19,35 +30,28 @@ void SetDropRoutine(DropRoutineFn fn) { g_dropRoutine = fn; }
 DropRoutineFn GetDropRoutine() { return g_dropRoutine; }
 
 void SetRoutine(Routine routine, RoutineFn fn) { g_routines[static_cast<size_t>(routine)] = fn; }
-RoutineFn GetRoutine(Routine routine) { return g_routines[static_cast<size_t>(routine)]; }
 void SetDispatchProbe(DispatchProbe probe) { g_probe = std::move(probe); }
 
-ShellState CurrentShellState() {
-  ShellState s;
-  s.busy = g_busy.load();
-  HWND focus = GetFocus();
-  s.editorFocused = focus && focus == g_shell.currentEditor;
-  s.nodeSelected = g_shell.selectedNode != 0;
-  s.libraryOpen = !CurrentLibraryPath().empty();
-  s.pageEditable = g_shell.pageEditable;
-  return s;
-}
-
-bool RunCommand(int id) {
+CommandOutcome DispatchCommand(int id) {
   DispatchDecision d = Decide(id, CurrentShellState());
-  if (d.verdict == Verdict::kUnknown) return false;
+  if (d.verdict == Verdict::kUnknown) return CommandOutcome::kUnknown;
   if (g_probe) {
     g_probe(id, d.routine);
-    return true;
+    return CommandOutcome::kRan;
   }
   if (d.verdict == Verdict::kRefused) {
     if (d.message) ShowLocalMessage(g_mainWindow, UiLanguage(), d.message, MB_ICONINFORMATION);
-    return false;
+    return CommandOutcome::kRefused;
   }
-  RoutineFn fn = GetRoutine(d.routine);
-  if (!fn) return false;
+  RoutineFn fn = g_routines[static_cast<size_t>(d.routine)];
+  if (!fn || fn == RoutineNotBuilt) {
+    ReportNotBuilt(id, d.routine, fn);
+    return CommandOutcome::kNotBuilt;
+  }
   fn(id);
-  return true;
+  return CommandOutcome::kRan;
 }
+
+bool RunCommand(int id) { return DispatchCommand(id) == CommandOutcome::kRan; }
 
 }  // namespace lw

@@ -1,7 +1,7 @@
 // Process-wide state of the shell: the main window's children, the graphics
 // objects made at start-up, and the flags the command table consults. Plain
-// globals, owned and written by the user-interface thread (the busy flag is
-// also set by workers).
+// globals, owned and written by the user-interface thread. The open library,
+// the selected node and the busy flag are the node store's (store/library_win.h).
 #pragma once
 
 #include <windows.h>
@@ -45,7 +45,6 @@ struct Shell {
   HBITMAP gripH = nullptr;  // 346
   HMENU menu = nullptr;     // resource `language`
   HACCEL accelerators = nullptr;
-  int32_t selectedNode = 0;
   bool pageEditable = false;
   bool splitView = false;
   int splitY = 0;
@@ -57,7 +56,6 @@ struct Shell {
 };
 
 extern Shell g_shell;
-extern std::atomic<bool> g_busy;  // an internal process (worker) is running
 
 // The language the resources are read in (see EffectiveLanguage).
 int UiLanguage();
@@ -79,5 +77,10 @@ void SetReadingMode(bool on);
 
 // The text shown by the path label.
 void SetPathLabel(const std::wstring& path);
+
+// The second page pane: node `id` shown in it (split view opened), or
+// closed.
+void ShowNodeInSecondPane(int id);
+void CloseSecondPane();
 
 }  // namespace lw

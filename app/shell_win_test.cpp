@@ -22,6 +22,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "music/midi_win.h"
+#include "store/library_win.h"
 #include "wintest/harness_win.h"
 
 namespace lw::wintest {
@@ -141,8 +142,8 @@ TEST_F(Shell, ReadingModeWithoutANodeShowsMessage42AndNothingElse) {
 }
 
 TEST_F(Shell, ReadingModeHidesTheTreeAndClosingInItStoresTreeWidth150) {
-  ASSERT_EQ(Start(), 0);  // the demo library selects its first file
-  ASSERT_NE(g_shell.selectedNode, 0);
+  ASSERT_EQ(Start(), 0);
+  ASSERT_TRUE(SelectFirstFile());
   Activate();
   PressKeys({VK_CONTROL, VK_F8});
   EXPECT_EQ(g_shell.readingStep, 1);
@@ -172,7 +173,9 @@ TEST_F(Shell, EveryAcceleratorReachesItsRoutine) {
   });
   Activate();
   for (const ACCEL& a : keys) {
-    SetFocus(g_shell.tree);
+    // Ctrl+X, C and V on the focused tree are the tree's own (node) commands.
+    const bool page_clipboard = a.cmd >= kCmdCut && a.cmd <= kCmdPaste;
+    SetFocus(page_clipboard ? g_shell.editor1 : g_shell.tree);
     seen.clear();
     std::vector<WORD> press;
     if (a.fVirt & FCONTROL) press.push_back(VK_CONTROL);
@@ -268,7 +271,7 @@ TEST_F(Shell, CommandLineRules) {
   StartOptions o;
   o.libraryPath = capital;
   ASSERT_EQ(Start(o), 0);
-  EXPECT_TRUE(CurrentLibraryPath().empty());
+  EXPECT_TRUE(Store().current_path().empty());
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Close(), 0);
 
@@ -278,7 +281,7 @@ TEST_F(Shell, CommandLineRules) {
   ASSERT_EQ(Start(o), 0);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, L"The file '" + o.libraryPath + L"' does not exist !");
-  EXPECT_TRUE(CurrentLibraryPath().empty());
+  EXPECT_TRUE(Store().current_path().empty());
   EXPECT_EQ(Close(), 0);
 
   // A library held by someone else: message 35 and exit code 0, no window.
@@ -297,10 +300,10 @@ TEST_F(Shell, CommandLineRules) {
 
 TEST_F(Shell, CloseIsRefusedWhileAnInternalProcessRuns) {
   ASSERT_EQ(StartEmpty(), 0);
-  g_busy = true;
+  WorkClaim worker = Store().ClaimWork();
   AnswerNextBox(IDOK);
   EXPECT_EQ(CloseApplication(), 1);
-  g_busy = false;
+  worker.Release();
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, L"Internal process running, please wait !");
   EXPECT_TRUE(IsWindow(g_mainWindow));
@@ -456,8 +459,8 @@ POINT CentreOf(HWND child) {
 }
 
 TEST_F(Shell, DroppedFilesReachTheDropRoutineInOrderAndPickTheCurrentEditor) {
-  ASSERT_EQ(Start(), 0);  // the demo library selects a file, so the split view can open
-  ASSERT_NE(g_shell.selectedNode, 0);
+  ASSERT_EQ(Start(), 0);
+  ASSERT_TRUE(SelectFirstFile());  // so that the split view can open
   SetDropRoutine(RecordDrop);
   g_dropped.clear();
   const std::vector<std::wstring> paths = {Path("Fișier ăâ.txt"), L"C:\\pictures\\one.png",
@@ -491,9 +494,9 @@ TEST_F(Shell, DroppedFilesReachTheDropRoutineInOrderAndPickTheCurrentEditor) {
   EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
 
   // While a worker runs the drop is ignored.
-  g_busy = true;
+  WorkClaim worker = Store().ClaimWork();
   drop(g_shell.editor1, paths);
-  g_busy = false;
+  worker.Release();
   EXPECT_TRUE(g_dropped.empty());
   EXPECT_EQ(g_shell.currentEditor, g_shell.editor2);
   EXPECT_TRUE(Boxes().empty());

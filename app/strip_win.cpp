@@ -8,6 +8,8 @@
 #include "app/msgbox_win.h"
 #include "app/settings_win.h"
 #include "app/shell_win.h"
+#include "base/wide_win.h"
+#include "store/library_win.h"
 
 namespace lw {
 
@@ -65,9 +67,9 @@ void OpenPopup(int position, int x) {
   HMENU popup = Popup(position);
   if (!popup) return;
   if (position == 1) {
-    bool library = !CurrentLibraryPath().empty();
+    bool library = Store().library_open();
     HWND focus = GetFocus();
-    bool page = (focus == g_shell.editor1 && g_shell.selectedNode != 0) ||
+    bool page = (focus == g_shell.editor1 && Model().selected_id() != 0) ||
                 (focus == g_shell.editor2 && g_shell.splitView);
     EnableMenuItem(popup, kCmdMenuEncryptText, page ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(popup, kCmdMenuDecryptText, page ? MF_ENABLED : MF_GRAYED);
@@ -130,7 +132,7 @@ void ButtonAction(int index) {
 }
 
 void CopyPathToClipboard(HWND owner) {
-  const std::wstring& path = CurrentLibraryPath();
+  const std::wstring path = ToWide(Store().current_path());
   if (!OpenClipboard(owner)) return;
   EmptyClipboard();
   size_t bytes = (path.size() + 1) * sizeof(wchar_t);
@@ -237,6 +239,32 @@ void FreeStripButtons() {
   }
 }
 
+void ShowProgressMarquee() {
+  if (!g_progress) return;
+  SetWindowLongW(g_progress, GWL_STYLE, GetWindowLongW(g_progress, GWL_STYLE) | PBS_MARQUEE);
+  SendMessageW(g_progress, PBM_SETMARQUEE, TRUE, 77);
+  ShowWindow(g_progress, SW_SHOWNA);
+}
+
+void ShowProgressPercent(int percent) {
+  if (!g_progress) return;
+  if (GetWindowLongW(g_progress, GWL_STYLE) & PBS_MARQUEE) {
+    SendMessageW(g_progress, PBM_SETMARQUEE, FALSE, 0);
+    SetWindowLongW(g_progress, GWL_STYLE, GetWindowLongW(g_progress, GWL_STYLE) & ~PBS_MARQUEE);
+  }
+  SendMessageW(g_progress, PBM_SETRANGE32, 0, 100);
+  SendMessageW(g_progress, PBM_SETPOS, percent, 0);
+  ShowWindow(g_progress, SW_SHOWNA);
+}
+
+void HideProgress() {
+  if (!g_progress) return;
+  ShowWindow(g_progress, SW_HIDE);
+  SendMessageW(g_progress, PBM_SETMARQUEE, FALSE, 0);
+  SetWindowLongW(g_progress, GWL_STYLE, GetWindowLongW(g_progress, GWL_STYLE) & ~PBS_MARQUEE);
+  SendMessageW(g_progress, PBM_SETPOS, 0, 0);
+}
+
 LRESULT CALLBACK StripProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE: {
@@ -331,7 +359,12 @@ LRESULT CALLBACK StripButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_LBUTTONUP:
-      if (!b || g_busy.load() || b->state == kStateDisabled) return 0;
+      if (!b || Store().busy() || b->state == kStateDisabled) return 0;
+      // A click on the strip abandons a library waiting for its password.
+      if (Store().decryption_pending()) {
+        Store().CancelDecryption();
+        ShowLibraryState();
+      }
       ButtonAction(index);
       if (index >= kButtonUndo && index <= kButtonAlignRight && g_buttons[index])
         SetButtonState(index, kStateHover);

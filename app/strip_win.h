@@ -43,7 +43,10 @@ void SetStripTooltips();
 unsigned PaintedBitmapSlot(int index);
 // Frees the button records (after the message loop).
 void FreeStripButtons();
-// The x position after the last shown optional button.
-int StripEnd();
+// The strip's progress bar: busy without a count (one step every 77 ms),
+// a percentage, or hidden.
+void ShowProgressMarquee();
+void ShowProgressPercent(int percent);
+void HideProgress();
 
 }  // namespace lw

@@ -19,6 +19,14 @@ namespace lw {
 
 namespace {
 std::atomic<ExclusiveReadFunction> g_platform_check{nullptr};
+
+// A new library written beside the file it replaces, and the lock the
+// library then takes, as one created in place holds it.
+constexpr char kSqlCreateLibraryCopy[] =
+    "PRAGMA journal_mode = off; PRAGMA page_size = 4096; PRAGMA user_version = 1; "
+    "CREATE TABLE tab (id INTEGER, p INTEGER, i INTEGER, t TEXT, r BLOB)";
+constexpr char kSqlLockNewLibrary[] =
+    "PRAGMA locking_mode = exclusive; PRAGMA journal_mode = off; PRAGMA user_version = 1";
 }  // namespace
 
 void SetPlatformExclusiveReadCheck(ExclusiveReadFunction check) { g_platform_check.store(check); }
@@ -84,6 +92,29 @@ bool NodeStore::RefusesPath(const std::u16string& path, OpenResult* result) cons
   return false;
 }
 
+bool NodeStore::CreateEmptyLibrary(const std::u16string& path) {
+  if (KindOfPath(path) == PathKind::kMissing) return db_.CreateLibrary(path);
+  // The file the user chose to replace stays whole until the new, empty
+  // library is complete beside it; a file that may not be replaced (read-
+  // only, a second name, held by another program) is left as it is.
+  ReplacementFile file;
+  std::string error;
+  bool made = file.Create(path, ReplaceRules{kNewLibraryTag, {}}, &error);
+  if (made) {
+    file.HandOver();
+    Db fresh([this](const std::u16string& text) { db_.Report(text); });
+    made = fresh.Open(file.temporary()) && fresh.Exec(kSqlCreateLibraryCopy);
+    fresh.Close();
+    made = made && file.Commit(&error);
+  }
+  if (!made) {
+    if (!error.empty()) db_.Report(Utf8ToUtf16(error));
+    return false;
+  }
+  // Exclusive from the first write on, as a library created in place.
+  return db_.Open(path) && db_.Exec(kSqlLockNewLibrary);
+}
+
 OpenResult NodeStore::NewLibrary(const std::u16string& path, TreeModel& model) {
   OpenResult result;
   if (busy()) {
@@ -92,10 +123,7 @@ OpenResult NodeStore::NewLibrary(const std::u16string& path, TreeModel& model) {
   }
   if (RefusesPath(path, &result)) return result;
   if (db_.is_open()) Close(model, false);
-  // A file that cannot be removed (held by another program) must not be
-  // written into: it may be somebody's database.
-  if (!RemoveFileIfPresent(path, db_)) return result;
-  if (!db_.CreateLibrary(path)) {
+  if (!CreateEmptyLibrary(path)) {
     model.Clear();
     return result;
   }

@@ -187,6 +187,8 @@ class NodeStore {
 
  private:
   OpenResult Fail(TreeModel& model, OpenOutcome outcome, OpenResult* so_far);
+  // An empty library at `path`, open on the store's connection.
+  bool CreateEmptyLibrary(const std::u16string& path);
   // A path too long to store or naming the open library; sets the outcome.
   bool RefusesPath(const std::u16string& path, OpenResult* result) const;
 
@@ -203,6 +205,9 @@ class NodeStore {
   ExclusiveReadCheck exclusive_check_;
   std::function<void()> before_close_;
 };
+
+// Names the temporary of a new library that replaces a file.
+inline constexpr char kNewLibraryTag[] = "new";
 
 // The exclusive-read check: the file opens for reading, and no other
 // connection holds it with an exclusive lock (as a library being created,

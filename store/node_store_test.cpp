@@ -46,6 +46,19 @@ TEST_F(NodeStoreTest, NewLibraryReplacesAFileAndKeepsItLocked) {
   store_.Close(model_, true);
   EXPECT_TRUE(model_.empty());
   EXPECT_TRUE(log_.empty()) << log_.text();
+
+  // A file that may not be replaced is left whole, and nothing is open.
+  const fs::path kept = dir_.File("kept.db");
+  std::ofstream(kept) << "somebody's notes";
+  fs::permissions(kept, fs::perms::owner_read);
+  EXPECT_EQ(store_.NewLibrary(kept.u16string(), model_).outcome, OpenOutcome::kFailed);
+  EXPECT_NE(log_.text().find("kept.db"), std::string::npos) << log_.text();
+  EXPECT_FALSE(store_.library_open());
+  std::ifstream in(kept);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "somebody's notes");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2)
+      << "no temporary is left beside it";
+  log_.clear();
 #ifndef _WIN32
   if (testing::HaveSqliteShell()) {
     EXPECT_EQ(testing::RunSqliteShell(file, "PRAGMA user_version; PRAGMA page_size; SELECT"

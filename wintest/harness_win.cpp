@@ -1,6 +1,12 @@
 #include "wintest/harness_win.h"
 
 #include <commctrl.h>
+
+#include "app/shell_win.h"
+#include "store/library_win.h"
+#include "store/tree_view_win.h"
+
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <thread>
@@ -204,8 +210,23 @@ int AppTest::Start(StartOptions options) {
   int code = StartApplication(GetModuleHandleW(nullptr), options);
   g_starting = false;
   running_ = code == 0 && g_mainWindow != nullptr;
-  if (running_) Pump(50);
+  if (running_) {
+    WaitForWorker();  // the library given at start is open
+    Pump(50);
+  }
   return code;
+}
+
+bool SelectFirstFile() {
+  for (const IndexEntry& e : Model().index()) {
+    if (!IsFile(e.id)) continue;
+    HTREEITEM handle = View() ? View()->Show(static_cast<ModelItem*>(e.item)) : nullptr;
+    if (!handle) return false;
+    TreeView_SelectItem(g_shell.tree, handle);
+    Pump(20);
+    return Model().selected_id() == e.id;
+  }
+  return false;
 }
 
 int AppTest::Close() {

@@ -45,6 +45,10 @@ void PressKeys(const std::vector<WORD>& keys);
 // The labels of a tree view, depth first, indented by two spaces a level.
 std::vector<std::wstring> TreeLabels(HWND tree);
 
+// Selects the first file of the open library through the tree control, as
+// a click would; false when there is none.
+bool SelectFirstFile();
+
 // The plain text of an edit or rich-edit control.
 std::wstring WindowText(HWND hwnd);
 
