@@ -10,13 +10,25 @@ namespace lw {
 
 using RoutineFn = void (*)(int id);
 
-// The routine of a command whose subsystem's work has not arrived yet: it
-// does nothing.
+// The placeholder for a routine whose subsystem's work has not arrived yet.
+// It is never called: a command that reaches it is reported as not built.
 void RoutineNotBuilt(int id);
 
 // Called by each subsystem's file to place its routines.
 void SetRoutine(Routine routine, RoutineFn fn);
-RoutineFn GetRoutine(Routine routine);
+
+// What became of a command.
+enum class CommandOutcome {
+  kRan,       // its routine ran, or the dispatch probe took it
+  kRefused,   // a precondition failed; its message, if it has one, was shown
+  kUnknown,   // the table does not know the id
+  kNotBuilt,  // no routine, or RoutineNotBuilt, is placed for it
+};
+
+// RunCommand (app/shell_win.h) with the whole answer. A command that is not
+// built is also written to the debug output (OutputDebugStringA) with the
+// name of its routine.
+CommandOutcome DispatchCommand(int id);
 
 void RegisterShellRoutines();
 void RegisterStoreRoutines();
