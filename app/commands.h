@@ -9,117 +9,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace lw {
 
-// Numeric command identifiers of accelerators, menus and buttons. The same
-// values stand in res/lorewell.rc (through res/resource.h).
+// Numeric command identifiers of accelerators, menus and buttons, kCmd<name>
+// for each row of the list in res/resource.h.
 enum CommandId : int {
-  kCmdMoveNodeUp = 17,
-  kCmdMoveNodeDown = 18,
-  kCmdMinimize = 20,
-  kCmdHelp = 21,
-  kCmdRenameNode = 22,
-  kCmdFindNext = 23,
-  kCmdFindPrevious = 24,
-  kCmdInsertDate = 25,
-  kCmdImport = 26,
-  kCmdExport = 27,
-  kCmdReadingMode = 28,
-  kCmdBullets = 29,
-  kCmdIndent = 30,
-  kCmdNewLibrary = 31,
-  kCmdOpenLibrary = 32,
-  kCmdFind = 36,
-  kCmdBold = 37,
-  kCmdItalic = 38,
-  kCmdUnderline = 39,
-  kCmdStrikeOut = 40,
-  kCmdPrint = 41,
-  kCmdInsertDashes = 42,
-  kCmdInsertDoubleDashes = 43,
-  kCmdPictureFirst = 44,  // Alt+1 .. Alt+0: pictures 779 .. 788
-  kCmdPictureLast = 53,
-  kCmdWordWrap = 54,
-  kCmdOptions = 58,
-  kCmdHeading1 = 61,
-  kCmdHeading2 = 62,
-  kCmdHeading3 = 63,
-  kCmdHeading4 = 64,
-  kCmdNormalStyle = 65,
-  kCmdMaximize = 67,
-  kCmdFocusCycle = 69,
-  kCmdSnapRight = 70,
-  kCmdSnapLeft = 71,
-  kCmdSnapFill = 72,
-  kCmdTitleFormat = 74,
-  kCmdClipboardSql = 76,
-  kCmdCodeFormat = 77,
-  kCmdSpeak = 78,
-  kCmdHiddenText = 79,
-  kCmdTableReport = 80,
-  kCmdPassword = 84,
-  kCmdCloseLibrary = 85,
-  kCmdConvertLibrary = 86,
-  kCmdDeleteLine = 87,
-  kCmdGreyText = 88,
-  kCmdExecute = 89,
-  kCmdSelectionSql = 90,
-  kCmdVacuum = 91,
-  kCmdSave = 92,
-  kCmdNotesPalette = 93,
-  kCmdNothing = 94,  // Alt+P: reserved, does nothing
-  kCmdHyperlink = 95,
-  // Page context menu (pop-up 3).
-  kCmdCharEuro = 6010,
-  kCmdCharPlusMinus = 6017,
-  kCmdCharMusicals = 6018,
-  kCmdCut = 6600,
-  kCmdCopy = 6601,
-  kCmdPaste = 6602,
-  kCmdColorRed = 6604,
-  kCmdColorGrey = 6608,
-  kCmdColorReset = 6609,
-  kCmdBackYellow = 6610,
-  kCmdBackReset = 6615,
-  kCmdFontCourier = 6616,
-  kCmdFontReset = 6621,
-  kCmdSize7 = 6622,
-  kCmdSizeReset = 6627,
-  kCmdGoogle = 6628,
-  kCmdFontPalatino = 6629,
-  kCmdFontCantoria = 6630,
-  kCmdSize26 = 6631,
-  // Attachment items of pop-up 1, id - 6660 = index in the attachment list.
-  kCmdAttachmentFirst = 6660,
-  kCmdAttachmentLast = 8799,
-  // Tree context menu (pop-up 2).
-  kCmdNodeCut = 7700,
-  kCmdNodeCopy = 7701,
-  kCmdNodePaste = 7702,
-  kCmdNodeDelete = 7703,
-  kCmdNewFolder = 7704,
-  kCmdNewBook = 7705,
-  kCmdNodeMoveUp = 7708,
-  kCmdNodeMoveDown = 7709,
-  kCmdNodeFavorite = 7710,
-  kCmdNodeSort = 7711,
-  kCmdNewFile = 7712,
-  // Main menu (pop-up 1).
-  kCmdMenuImport = 8801,
-  kCmdMenuExport = 8802,
-  kCmdMenuOptions = 8803,
-  kCmdMenuHelp = 8804,
-  kCmdMenuFeedback = 8805,
-  kCmdMenuAbout = 8806,
-  kCmdMenuCloseLibrary = 8807,
-  kCmdMenuPassword = 8808,
-  kCmdMenuEncryptText = 8813,
-  kCmdMenuUpdate = 8814,
-  kCmdMenuDecryptText = 8815,
-  // Show/hide pop-up (pop-up 0): 9901 + i toggles stripButtonVisible[i].
-  kCmdShowButtonFirst = 9901,
-  kCmdShowButtonLast = 9912,
-  kCmdPasswordButton = 9999,
+#define LW_COMMAND_ID(name, id) kCmd##name = id,
+  LW_COMMAND_IDS(LW_COMMAND_ID)
+#undef LW_COMMAND_ID
 };
 
 // Common preconditions, checked by the shell before a routine runs.

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
 #include <set>
+#include <string>
 
 namespace lw {
 namespace {
@@ -35,6 +38,27 @@ TEST(CommandTable, UnknownIdsAreIgnored) {
     EXPECT_EQ(Decide(id, ShellState{}).verdict, Verdict::kUnknown) << id;
   }
 }
+
+#ifdef LOREWELL_SOURCE_DIR
+// menus.rc writes the ids as numbers: every accelerator and menu item must be
+// a row of the table, and every row but the password button (a window of the
+// strip) and the attachment items (added at run time) must be used there.
+TEST(CommandTable, AgreesWithTheResourceScript) {
+  std::ifstream rc(LOREWELL_SOURCE_DIR "/res/menus.rc");
+  ASSERT_TRUE(rc);
+  const std::regex item(R"re(^\s*(MENUITEM\s+"[^"]*"|VK_\w+|"[^"]*"),\s*(\d+))re");
+  std::set<int> used;
+  for (std::string line; std::getline(rc, line);) {
+    std::smatch m;
+    if (std::regex_search(line, m, item)) used.insert(std::stoi(m[2]));
+  }
+  for (int id : used) EXPECT_TRUE(FindCommand(id)) << id;
+  for (const CommandSpec& c : CommandTable()) {
+    if (c.id == kCmdPasswordButton || c.id == kCmdAttachmentFirst) continue;
+    EXPECT_TRUE(used.count(c.id)) << c.id;
+  }
+}
+#endif
 
 TEST(Preconditions, RefusalsCarryTheirMessage) {
   ShellState idleNoNode;

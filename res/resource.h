@@ -1,6 +1,5 @@
 // Resource identifiers shared by lorewell.rc and the code. Plain macros, so
-// that both the resource compiler and the portable core can read them; the
-// command ids equal the CommandId values of app/commands.h (checked there).
+// that both the resource compiler and the portable core can read them.
 #pragma once
 
 #define IDI_LOREWELL 1   // program icon
@@ -26,105 +25,119 @@
 #define LW_STR_EN(n) (40900 + (n))
 #define LW_STR_RO(n) (41800 + (n))
 
-// Command ids.
-#define IDM_MOVE_NODE_UP 17
-#define IDM_MOVE_NODE_DOWN 18
-#define IDM_MINIMIZE 20
-#define IDM_HELP 21
-#define IDM_RENAME_NODE 22
-#define IDM_FIND_NEXT 23
-#define IDM_FIND_PREVIOUS 24
-#define IDM_INSERT_DATE 25
-#define IDM_IMPORT 26
-#define IDM_EXPORT 27
-#define IDM_READING_MODE 28
-#define IDM_BULLETS 29
-#define IDM_INDENT 30
-#define IDM_NEW_LIBRARY 31
-#define IDM_OPEN_LIBRARY 32
-#define IDM_FIND 36
-#define IDM_BOLD 37
-#define IDM_ITALIC 38
-#define IDM_UNDERLINE 39
-#define IDM_STRIKE_OUT 40
-#define IDM_PRINT 41
-#define IDM_INSERT_DASHES 42
-#define IDM_INSERT_DOUBLE_DASHES 43
-#define IDM_PICTURE_FIRST 44
-#define IDM_PICTURE_LAST 53
-#define IDM_WORD_WRAP 54
-#define IDM_OPTIONS 58
-#define IDM_HEADING_1 61
-#define IDM_HEADING_2 62
-#define IDM_HEADING_3 63
-#define IDM_HEADING_4 64
-#define IDM_NORMAL_STYLE 65
-#define IDM_MAXIMIZE 67
-#define IDM_FOCUS_CYCLE 69
-#define IDM_SNAP_RIGHT 70
-#define IDM_SNAP_LEFT 71
-#define IDM_SNAP_FILL 72
-#define IDM_TITLE_FORMAT 74
-#define IDM_CLIPBOARD_SQL 76
-#define IDM_CODE_FORMAT 77
-#define IDM_SPEAK 78
-#define IDM_HIDDEN_TEXT 79
-#define IDM_TABLE_REPORT 80
-#define IDM_PASSWORD 84
-#define IDM_CLOSE_LIBRARY 85
-#define IDM_CONVERT_LIBRARY 86
-#define IDM_DELETE_LINE 87
-#define IDM_GREY_TEXT 88
-#define IDM_EXECUTE 89
-#define IDM_SELECTION_SQL 90
-#define IDM_VACUUM 91
-#define IDM_SAVE 92
-#define IDM_NOTES_PALETTE 93
-#define IDM_NOTHING 94
-#define IDM_HYPERLINK 95
-#define IDM_CHAR_EURO 6010
-#define IDM_CHAR_PLUS_MINUS 6017
-#define IDM_CHAR_MUSICALS 6018
-#define IDM_CUT 6600
-#define IDM_COPY 6601
-#define IDM_PASTE 6602
-#define IDM_COLOR_RED 6604
-#define IDM_COLOR_GREY 6608
-#define IDM_COLOR_RESET 6609
-#define IDM_BACK_YELLOW 6610
-#define IDM_BACK_RESET 6615
-#define IDM_FONT_COURIER 6616
-#define IDM_FONT_RESET 6621
-#define IDM_SIZE_7 6622
-#define IDM_SIZE_RESET 6627
-#define IDM_GOOGLE 6628
-#define IDM_FONT_PALATINO 6629
-#define IDM_FONT_CANTORIA 6630
-#define IDM_SIZE_26 6631
-#define IDM_ATTACHMENT_FIRST 6660
-#define IDM_ATTACHMENT_LAST 8799
-#define IDM_NODE_CUT 7700
-#define IDM_NODE_COPY 7701
-#define IDM_NODE_PASTE 7702
-#define IDM_NODE_DELETE 7703
-#define IDM_NEW_FOLDER 7704
-#define IDM_NEW_BOOK 7705
-#define IDM_NODE_MOVE_UP 7708
-#define IDM_NODE_MOVE_DOWN 7709
-#define IDM_NODE_FAVORITE 7710
-#define IDM_NODE_SORT 7711
-#define IDM_NEW_FILE 7712
-#define IDM_MENU_IMPORT 8801
-#define IDM_MENU_EXPORT 8802
-#define IDM_MENU_OPTIONS 8803
-#define IDM_MENU_HELP 8804
-#define IDM_MENU_FEEDBACK 8805
-#define IDM_MENU_ABOUT 8806
-#define IDM_MENU_CLOSE_LIBRARY 8807
-#define IDM_MENU_PASSWORD 8808
-#define IDM_MENU_ENCRYPT_TEXT 8813
-#define IDM_MENU_UPDATE 8814
-#define IDM_MENU_DECRYPT_TEXT 8815
-#define IDM_SHOW_BUTTON_FIRST 9901
-#define IDM_SHOW_BUTTON_LAST 9912
-#define IDM_PASSWORD_BUTTON 9999
+// Command ids of accelerators, menus and strip buttons, one X(name, id) row
+// each; app/commands.h makes the CommandId constants kCmd<name> of them.
+// menus.rc writes the same ids as numbers: the preprocessor cannot turn rows
+// into one #define per name, so the list gives the resource compiler no names.
+#define LW_COMMAND_IDS(X)                       \
+  /* Accelerator keys (table IDA_MAIN). */      \
+  X(MoveNodeUp, 17)                             \
+  X(MoveNodeDown, 18)                           \
+  X(Minimize, 20)                               \
+  X(Help, 21)                                   \
+  X(RenameNode, 22)                             \
+  X(FindNext, 23)                               \
+  X(FindPrevious, 24)                           \
+  X(InsertDate, 25)                             \
+  X(Import, 26)                                 \
+  X(Export, 27)                                 \
+  X(ReadingMode, 28)                            \
+  X(Bullets, 29)                                \
+  X(Indent, 30)                                 \
+  X(NewLibrary, 31)                             \
+  X(OpenLibrary, 32)                            \
+  X(Find, 36)                                   \
+  X(Bold, 37)                                   \
+  X(Italic, 38)                                 \
+  X(Underline, 39)                              \
+  X(StrikeOut, 40)                              \
+  X(Print, 41)                                  \
+  X(InsertDashes, 42)                           \
+  X(InsertDoubleDashes, 43)                     \
+  /* Alt+1 .. Alt+0: pictures 779 .. 788 */     \
+  X(PictureFirst, 44)                           \
+  X(PictureLast, 53)                            \
+  X(WordWrap, 54)                               \
+  X(Options, 58)                                \
+  X(Heading1, 61)                               \
+  X(Heading2, 62)                               \
+  X(Heading3, 63)                               \
+  X(Heading4, 64)                               \
+  X(NormalStyle, 65)                            \
+  X(Maximize, 67)                               \
+  X(FocusCycle, 69)                             \
+  X(SnapRight, 70)                              \
+  X(SnapLeft, 71)                               \
+  X(SnapFill, 72)                               \
+  X(TitleFormat, 74)                            \
+  X(ClipboardSql, 76)                           \
+  X(CodeFormat, 77)                             \
+  X(Speak, 78)                                  \
+  X(HiddenText, 79)                             \
+  X(TableReport, 80)                            \
+  X(Password, 84)                               \
+  X(CloseLibrary, 85)                           \
+  X(ConvertLibrary, 86)                         \
+  X(DeleteLine, 87)                             \
+  X(GreyText, 88)                               \
+  X(Execute, 89)                                \
+  X(SelectionSql, 90)                           \
+  X(Vacuum, 91)                                 \
+  X(Save, 92)                                   \
+  X(NotesPalette, 93)                           \
+  /* Alt+P: reserved, does nothing */           \
+  X(Nothing, 94)                                \
+  X(Hyperlink, 95)                              \
+  /* Page context menu (pop-up 3). */           \
+  X(CharEuro, 6010)                             \
+  X(CharPlusMinus, 6017)                        \
+  X(CharMusicals, 6018)                         \
+  X(Cut, 6600)                                  \
+  X(Copy, 6601)                                 \
+  X(Paste, 6602)                                \
+  X(ColorRed, 6604)                             \
+  X(ColorGrey, 6608)                            \
+  X(ColorReset, 6609)                           \
+  X(BackYellow, 6610)                           \
+  X(BackReset, 6615)                            \
+  X(FontCourier, 6616)                          \
+  X(FontReset, 6621)                            \
+  X(Size7, 6622)                                \
+  X(SizeReset, 6627)                            \
+  X(Google, 6628)                               \
+  X(FontPalatino, 6629)                         \
+  X(FontCantoria, 6630)                         \
+  X(Size26, 6631)                               \
+  /* Attachment items of pop-up 1: id - 6660 */ \
+  /* is the index in the attachment list. */    \
+  X(AttachmentFirst, 6660)                      \
+  X(AttachmentLast, 8799)                       \
+  /* Tree context menu (pop-up 2). */           \
+  X(NodeCut, 7700)                              \
+  X(NodeCopy, 7701)                             \
+  X(NodePaste, 7702)                            \
+  X(NodeDelete, 7703)                           \
+  X(NewFolder, 7704)                            \
+  X(NewBook, 7705)                              \
+  X(NodeMoveUp, 7708)                           \
+  X(NodeMoveDown, 7709)                         \
+  X(NodeFavorite, 7710)                         \
+  X(NodeSort, 7711)                             \
+  X(NewFile, 7712)                              \
+  /* Main menu (pop-up 1). */                   \
+  X(MenuImport, 8801)                           \
+  X(MenuExport, 8802)                           \
+  X(MenuOptions, 8803)                          \
+  X(MenuHelp, 8804)                             \
+  X(MenuFeedback, 8805)                         \
+  X(MenuAbout, 8806)                            \
+  X(MenuCloseLibrary, 8807)                     \
+  X(MenuPassword, 8808)                         \
+  X(MenuEncryptText, 8813)                      \
+  X(MenuUpdate, 8814)                           \
+  X(MenuDecryptText, 8815)                      \
+  /* Show/hide pop-up (pop-up 0): 9901 + i */   \
+  /* toggles stripButtonVisible[i]. */          \
+  X(ShowButtonFirst, 9901)                      \
+  X(ShowButtonLast, 9912)                       \
+  X(PasswordButton, 9999)
