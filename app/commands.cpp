@@ -9,10 +9,11 @@ namespace {
 constexpr unsigned kIdle = kNeedIdle, kEditor = kNeedEditor, kNode = kNeedNode,
                    kLibrary = kNeedLibrary, kEditable = kNeedEditable;
 
-std::vector<CommandSpec> BuildTable() {
-  using R = Routine;
+using R = Routine;
+
+// Accelerator table 1, in resource order.
+std::vector<CommandSpec> AcceleratorRows() {
   std::vector<CommandSpec> t = {
-      // Accelerator table 1, in resource order.
       {kCmdMinimize, R::kMinimize, 0, 0},
       {kCmdHelp, R::kHelp, 0, 0},
       {kCmdRenameNode, R::kRenameNode, kIdle, 0},
@@ -70,19 +71,28 @@ std::vector<CommandSpec> BuildTable() {
   for (int id = kCmdHeading1; id <= kCmdNormalStyle; ++id)
     t.push_back({id, R::kParagraphStyle, kEditor | kNode, 0});
   t.push_back({kCmdGreyText, R::kGreyText, kEditor | kNode, 0});
+  return t;
+}
 
-  // Page context menu: it opens only over an editor pane showing a node.
+// The page context menu: it opens only over an editor pane showing a node.
+void AddPageMenuRows(std::vector<CommandSpec>& t) {
   for (int id = kCmdCharEuro; id <= kCmdCharPlusMinus; ++id)
     t.push_back({id, R::kInsertCharacter, kEditor | kEditable, 0});
   t.push_back({kCmdCharMusicals, R::kNotesPalette, 0, 0});
   for (int id = kCmdColorRed; id <= kCmdColorReset; ++id) t.push_back({id, R::kFontColor, kEditor | kEditable, 0});
   for (int id = kCmdBackYellow; id <= kCmdBackReset; ++id) t.push_back({id, R::kBackColor, kEditor | kEditable, 0});
-  for (int id : {6616, 6617, 6618, 6619, 6620, 6629, 6630, 6621})
+  // The faces and sizes added later sit after the reset item's id.
+  for (int id = kCmdFontCourier; id < kCmdFontReset; ++id) t.push_back({id, R::kFontFace, kEditor | kEditable, 0});
+  for (int id : {kCmdFontPalatino, kCmdFontCantoria, kCmdFontReset})
     t.push_back({id, R::kFontFace, kEditor | kEditable, 0});
-  for (int id : {6622, 6623, 6624, 6625, 6626, 6631, 6627})
-    t.push_back({id, R::kFontSize, kEditor | kEditable, 0});
+  for (int id = kCmdSize7; id < kCmdSizeReset; ++id) t.push_back({id, R::kFontSize, kEditor | kEditable, 0});
+  for (int id : {kCmdSize26, kCmdSizeReset}) t.push_back({id, R::kFontSize, kEditor | kEditable, 0});
   t.push_back({kCmdGoogle, R::kWebSearch, 0, 0});
+}
 
+// The tree context menu, the main menu, the show/hide items and the password
+// button.
+void AddOtherMenuRows(std::vector<CommandSpec>& t) {
   // Tree context menu.
   for (int id : {kCmdNodeCut, kCmdNodeCopy, kCmdNodePaste}) t.push_back({id, R::kNodeClipboard, kIdle, 0});
   t.push_back({kCmdNodeDelete, R::kDeleteNode, kIdle, 0});
@@ -110,49 +120,29 @@ std::vector<CommandSpec> BuildTable() {
   t.push_back({kCmdPasswordButton, R::kPasswordButton, kIdle, 0});
   // The attachment items stand for one row; FindCommand maps the range.
   t.push_back({kCmdAttachmentFirst, R::kAttachment, kIdle, 0});
+}
+
+std::vector<CommandSpec> BuildTable() {
+  std::vector<CommandSpec> t = AcceleratorRows();
+  AddPageMenuRows(t);
+  AddOtherMenuRows(t);
   return t;
 }
 
-struct RoutineInfo {
-  Subsystem owner;
-  const char* name;
+constexpr const char* kRoutineNames[] = {
+#define LW_ROUTINE_NAME(name) #name,
+    LW_ROUTINES(LW_ROUTINE_NAME)
+#undef LW_ROUTINE_NAME
 };
 
-constexpr RoutineInfo kRoutines[] = {
-    {Subsystem::kShell, "Minimize"},        {Subsystem::kShell, "ReadingMode"},
-    {Subsystem::kShell, "Maximize"},        {Subsystem::kShell, "FocusCycle"},
-    {Subsystem::kShell, "SnapWindow"},      {Subsystem::kShell, "WordWrap"},
-    {Subsystem::kShell, "ShowOptions"},     {Subsystem::kShell, "ShowHideButton"},
-    {Subsystem::kShell, "Ignore"},
-    {Subsystem::kStore, "RenameNode"},      {Subsystem::kStore, "Import"},
-    {Subsystem::kStore, "Export"},          {Subsystem::kStore, "NewLibrary"},
-    {Subsystem::kStore, "OpenLibrary"},     {Subsystem::kStore, "ConvertLibrary"},
-    {Subsystem::kStore, "MoveNode"},        {Subsystem::kStore, "TableReport"},
-    {Subsystem::kStore, "CloseLibrary"},    {Subsystem::kStore, "PasswordKey"},
-    {Subsystem::kStore, "PasswordButton"},  {Subsystem::kStore, "NodeClipboard"},
-    {Subsystem::kStore, "DeleteNode"},      {Subsystem::kStore, "NewNode"},
-    {Subsystem::kStore, "ToggleFavorite"},  {Subsystem::kStore, "SortNodes"},
-    {Subsystem::kEditor, "FindNext"},       {Subsystem::kEditor, "InsertDate"},
-    {Subsystem::kEditor, "Bullets"},        {Subsystem::kEditor, "Indent"},
-    {Subsystem::kEditor, "DeleteLine"},     {Subsystem::kEditor, "Speak"},
-    {Subsystem::kEditor, "Hyperlink"},      {Subsystem::kEditor, "Clipboard"},
-    {Subsystem::kEditor, "Find"},           {Subsystem::kEditor, "TitleFormat"},
-    {Subsystem::kEditor, "HiddenText"},     {Subsystem::kEditor, "CharFormat"},
-    {Subsystem::kEditor, "Print"},          {Subsystem::kEditor, "InsertLine"},
-    {Subsystem::kEditor, "InsertPicture"},  {Subsystem::kEditor, "ParagraphStyle"},
-    {Subsystem::kEditor, "CodeFormat"},     {Subsystem::kEditor, "GreyText"},
-    {Subsystem::kEditor, "SavePages"},      {Subsystem::kEditor, "InsertCharacter"},
-    {Subsystem::kEditor, "FontColor"},      {Subsystem::kEditor, "BackColor"},
-    {Subsystem::kEditor, "FontFace"},       {Subsystem::kEditor, "FontSize"},
-    {Subsystem::kEditor, "WebSearch"},      {Subsystem::kEditor, "ScrambleText"},
-    {Subsystem::kMusic, "NotesPalette"},    {Subsystem::kMusic, "Attachment"},
-    {Subsystem::kExec, "ExecuteSelection"}, {Subsystem::kExec, "RunSql"},
-    {Subsystem::kExec, "Vacuum"},
-    {Subsystem::kOnline, "Help"},           {Subsystem::kOnline, "Feedback"},
-    {Subsystem::kOnline, "About"},          {Subsystem::kOnline, "UpdateCheck"},
-};
-static_assert(sizeof kRoutines / sizeof kRoutines[0] == static_cast<size_t>(Routine::kCount),
-              "one entry per routine");
+bool NeedsMet(unsigned needs, const ShellState& s) {
+  if ((needs & kNeedIdle) && s.busy) return false;
+  if ((needs & kNeedEditor) && !s.editorFocused) return false;
+  if ((needs & kNeedNode) && !s.nodeSelected) return false;
+  if ((needs & kNeedLibrary) && !s.libraryOpen) return false;
+  if ((needs & kNeedEditable) && !s.pageEditable) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -170,17 +160,7 @@ const CommandSpec* FindCommand(int id) {
   return nullptr;
 }
 
-Subsystem OwnerOf(Routine routine) { return kRoutines[static_cast<size_t>(routine)].owner; }
-const char* RoutineName(Routine routine) { return kRoutines[static_cast<size_t>(routine)].name; }
-
-bool NeedsMet(unsigned needs, const ShellState& s) {
-  if ((needs & kNeedIdle) && s.busy) return false;
-  if ((needs & kNeedEditor) && !s.editorFocused) return false;
-  if ((needs & kNeedNode) && !s.nodeSelected) return false;
-  if ((needs & kNeedLibrary) && !s.libraryOpen) return false;
-  if ((needs & kNeedEditable) && !s.pageEditable) return false;
-  return true;
-}
+const char* RoutineName(Routine routine) { return kRoutineNames[static_cast<size_t>(routine)]; }
 
 DispatchDecision Decide(int id, const ShellState& state) {
   DispatchDecision d;

@@ -23,7 +23,6 @@ enum CommandId : int {
 
 // Common preconditions, checked by the shell before a routine runs.
 enum Need : unsigned {
-  kNeedNone = 0,
   kNeedIdle = 1,      // no worker thread holds the busy flag
   kNeedEditor = 2,    // the focused window is the current editor pane
   kNeedNode = 4,      // a node is selected
@@ -31,29 +30,34 @@ enum Need : unsigned {
   kNeedEditable = 16, // the page on screen is not read-only
 };
 
-enum class Subsystem : uint8_t { kShell, kStore, kEditor, kMusic, kExec, kOnline };
+// The routines commands are dispatched to, grouped by the subsystem that
+// places them. Several ids may share one routine, which then tells them apart
+// by the id it is given.
+#define LW_ROUTINES(X)                                                                         \
+  /* shell */                                                                                  \
+  X(Minimize) X(ReadingMode) X(Maximize) X(FocusCycle) X(SnapWindow) X(WordWrap) X(ShowOptions)\
+  X(ShowHideButton) X(Ignore)                                                                  \
+  /* store */                                                                                  \
+  X(RenameNode) X(Import) X(Export) X(NewLibrary) X(OpenLibrary) X(ConvertLibrary) X(MoveNode) \
+  X(TableReport) X(CloseLibrary) X(PasswordKey) X(PasswordButton) X(NodeClipboard)             \
+  X(DeleteNode) X(NewNode) X(ToggleFavorite) X(SortNodes)                                      \
+  /* editor */                                                                                 \
+  X(FindNext) X(InsertDate) X(Bullets) X(Indent) X(DeleteLine) X(Speak) X(Hyperlink)           \
+  X(Clipboard) X(Find) X(TitleFormat) X(HiddenText) X(CharFormat) X(Print) X(InsertLine)       \
+  X(InsertPicture) X(ParagraphStyle) X(CodeFormat) X(GreyText) X(SavePages)                    \
+  X(InsertCharacter) X(FontColor) X(BackColor) X(FontFace) X(FontSize) X(WebSearch)            \
+  X(ScrambleText)                                                                              \
+  /* music */                                                                                  \
+  X(NotesPalette) X(Attachment)                                                                \
+  /* exec */                                                                                   \
+  X(ExecuteSelection) X(RunSql) X(Vacuum)                                                      \
+  /* online */                                                                                 \
+  X(Help) X(Feedback) X(About) X(UpdateCheck)
 
-// The routines commands are dispatched to. Several ids may share one routine,
-// which then tells them apart by the id it is given.
 enum class Routine : uint16_t {
-  // shell
-  kMinimize, kReadingMode, kMaximize, kFocusCycle, kSnapWindow, kWordWrap, kShowOptions,
-  kShowHideButton, kIgnore,
-  // store
-  kRenameNode, kImport, kExport, kNewLibrary, kOpenLibrary, kConvertLibrary, kMoveNode,
-  kTableReport, kCloseLibrary, kPasswordKey, kPasswordButton, kNodeClipboard, kDeleteNode,
-  kNewNode, kToggleFavorite, kSortNodes,
-  // editor
-  kFindNext, kInsertDate, kBullets, kIndent, kDeleteLine, kSpeak, kHyperlink, kClipboard, kFind,
-  kTitleFormat, kHiddenText, kCharFormat, kPrint, kInsertLine, kInsertPicture, kParagraphStyle,
-  kCodeFormat, kGreyText, kSavePages, kInsertCharacter, kFontColor, kBackColor, kFontFace,
-  kFontSize, kWebSearch, kScrambleText,
-  // music
-  kNotesPalette, kAttachment,
-  // exec
-  kExecuteSelection, kRunSql, kVacuum,
-  // online
-  kHelp, kFeedback, kAbout, kUpdateCheck,
+#define LW_ROUTINE(name) k##name,
+  LW_ROUTINES(LW_ROUTINE)
+#undef LW_ROUTINE
   kCount
 };
 
@@ -71,7 +75,7 @@ const std::vector<CommandSpec>& CommandTable();
 // table does not know.
 const CommandSpec* FindCommand(int id);
 
-Subsystem OwnerOf(Routine routine);
+// The routine's name without its k, for reports.
 const char* RoutineName(Routine routine);
 
 // What the shell knows when a command arrives.
@@ -82,8 +86,6 @@ struct ShellState {
   bool libraryOpen = false;
   bool pageEditable = false;
 };
-
-bool NeedsMet(unsigned needs, const ShellState& state);
 
 enum class Verdict { kRun, kRefused, kUnknown };
 
