@@ -21,6 +21,8 @@
 #include "store/demo_library.h"
 #include "store/file_safety.h"
 #include "store/library_win.h"
+#include "store/password_box_win.h"
+#include "store/search_node_win.h"
 #include "store/tree_win.h"
 
 namespace lw {
@@ -301,7 +303,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (lp == 0 || LOWORD(wp) == kCmdPasswordButton) {
         // Ctrl+X, C and V belong to the tree while it has the focus.
         const int node = TreeCommandForKey(LOWORD(wp));
-        if (node >= 0) RunCommand(node ? node : LOWORD(wp));
+        if (node == kTreeSearchesNodes) SearchNodeCommand(LOWORD(wp));
+        else if (node >= 0) RunCommand(node ? node : LOWORD(wp));
       } else if (HIWORD(wp) == EN_SETFOCUS) {
         HWND from = reinterpret_cast<HWND>(lp);
         if (from == g_shell.editor1 || from == g_shell.editor2) g_shell.currentEditor = from;
@@ -500,6 +503,7 @@ void LayoutChildren() {
   LayoutStrip();
   LayoutCaptionButtons();
   Place(g_shell.tree, m.tree);
+  LayoutPasswordBox();
   Place(g_shell.editor1, m.editor1);
   if (g_shell.splitView) {
     Place(g_shell.editor2, m.editor2);
@@ -535,6 +539,9 @@ void SetReadingMode(bool on) {
 }
 
 bool TranslateAppAccelerator(MSG* msg) {
+  // The Search Node window takes its own keys (Escape, Tab) first.
+  if (HWND search = SearchNodeWindow(); search && IsWindowVisible(search) && IsDialogMessageW(search, msg))
+    return true;
   return g_mainWindow && g_shell.accelerators &&
          TranslateAcceleratorW(g_mainWindow, g_shell.accelerators, msg) != 0;
 }
@@ -655,6 +662,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
 
   LoadMenuOfLanguage();
   SetStripTooltips();
+  CreateSearchNodeWindow();
   OpenMidiOutput(g_mainWindow, g_settings.instrumentIndex);
   g_shell.currentEditor = g_shell.editor1;
   SetWindowPos(g_mainWindow, g_settings.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
@@ -662,6 +670,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
 
   StartLibraryWindow(g_mainWindow, g_shell.tree, LibraryMemoryOf(g_settings), StoredPassword());
   StartTreeWindow(g_shell.tree);
+  CreatePasswordBox();
   std::u16string first;
   if (!LibraryToOpen(options, &first)) {
     DestroyWindow(g_mainWindow);

@@ -173,9 +173,11 @@ TEST_F(Shell, EveryAcceleratorReachesItsRoutine) {
   });
   Activate();
   for (const ACCEL& a : keys) {
-    // Ctrl+X, C and V on the focused tree are the tree's own (node) commands.
-    const bool page_clipboard = a.cmd >= kCmdCut && a.cmd <= kCmdPaste;
-    SetFocus(page_clipboard ? g_shell.editor1 : g_shell.tree);
+    // Ctrl+X, C and V on the focused tree are the tree's own (node) commands;
+    // Ctrl+F, F3 and F4 there search the nodes' titles.
+    const bool page_keys = (a.cmd >= kCmdCut && a.cmd <= kCmdPaste) || a.cmd == kCmdFind ||
+                           a.cmd == kCmdFindNext || a.cmd == kCmdFindPrevious;
+    SetFocus(page_keys ? g_shell.editor1 : g_shell.tree);
     seen.clear();
     std::vector<WORD> press;
     if (a.fVirt & FCONTROL) press.push_back(VK_CONTROL);

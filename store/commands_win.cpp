@@ -4,6 +4,8 @@
 
 #include "app/commands_win.h"
 #include "store/library_win.h"
+#include "store/password_box_win.h"
+#include "store/transfer_win.h"
 #include "store/tree_win.h"
 
 namespace lw {
@@ -19,9 +21,12 @@ void RegisterStoreRoutines() {
   SetRoutine(Routine::kNewNode, NewNodeCommand);
   SetRoutine(Routine::kToggleFavorite, FavouriteCommand);
   SetRoutine(Routine::kSortNodes, SortCommand);
-  for (Routine r : {Routine::kImport, Routine::kExport, Routine::kConvertLibrary,
-                    Routine::kTableReport, Routine::kPasswordKey, Routine::kPasswordButton})
-    SetRoutine(r, RoutineNotBuilt);
+  SetRoutine(Routine::kImport, ImportCommand);
+  SetRoutine(Routine::kExport, ExportCommand);
+  SetRoutine(Routine::kConvertLibrary, ConvertCommand);
+  SetRoutine(Routine::kTableReport, TableReportCommand);
+  SetRoutine(Routine::kPasswordKey, PasswordKeyCommand);
+  SetRoutine(Routine::kPasswordButton, PasswordButtonCommand);
 }
 
 }  // namespace lw

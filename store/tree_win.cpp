@@ -294,6 +294,10 @@ int TreeCommandForKey(int command) {
     case kCmdCut: return book_or_file ? kCmdNodeCut : -1;
     case kCmdCopy: return book_or_file ? kCmdNodeCopy : -1;
     case kCmdPaste: return kCmdNodePaste;
+    // Find, F3, Shift+F3 and F4 search the nodes' titles.
+    case kCmdFind:
+    case kCmdFindNext:
+    case kCmdFindPrevious: return kTreeSearchesNodes;
   }
   return 0;
 }

@@ -27,9 +27,11 @@ void FavouriteCommand(int id);      // 7710
 void SortCommand(int id);           // 7711
 void RenameNodeCommand(int id);     // F2 on the focused tree
 
-// The tree's own keys for the page's clipboard accelerators: Ctrl+X, C and
-// V act on nodes while the tree has the focus. Returns the node command, or
-// 0 when the key is not the tree's.
+// The tree's own meaning of the page's accelerators while the tree has the
+// focus: Ctrl+X, C and V act on nodes, Ctrl+F, F3, Shift+F3 and F4 search
+// the titles. Returns the node command, kTreeSearchesNodes, -1 for a key the
+// tree swallows (cutting a folder), or 0 when the key is not the tree's.
+inline constexpr int kTreeSearchesNodes = -2;
 int TreeCommandForKey(int command);
 
 }  // namespace lw
