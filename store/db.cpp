@@ -70,9 +70,7 @@ bool Statement::Bind(const std::function<int(sqlite3_stmt*)>& bind) {
   ConnectionLock lock(db_->db_);
   const int rc = bind(stmt_);
   if (rc == SQLITE_OK) return true;
-  failed_ = true;
-  db_->last_error_ = rc;
-  std::u16string text = db_->ErrorText();
+  std::u16string text = NoteFailure(rc);
   lock.Unlock();
   db_->Report(text);
   return false;
@@ -135,12 +133,28 @@ bool Statement::Step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
-  failed_ = true;
-  db_->last_error_ = rc;
-  std::u16string text = db_->ErrorText();
+  std::u16string text = NoteFailure(rc);
   lock.Unlock();
   db_->Report(text);
   return false;
+}
+
+int Statement::RunCountingChanges() {
+  if (!stmt_) return -1;
+  ConnectionLock lock(db_->db_);
+  int rc = SQLITE_ROW;
+  while (rc == SQLITE_ROW) rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_DONE) return sqlite3_changes(db_->db_);
+  std::u16string text = NoteFailure(rc);
+  lock.Unlock();
+  db_->Report(text);
+  return -1;
+}
+
+std::u16string Statement::NoteFailure(int rc) {
+  failed_ = true;
+  db_->last_error_ = rc;
+  return db_->ErrorText();
 }
 
 bool Statement::Run() {
@@ -253,6 +267,8 @@ bool Db::CreateLibrary(const std::u16string& path) {
   Close();
   return false;
 }
+
+std::int64_t Db::LastInsertRowid() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
 
 bool Db::ApplyOpenSettings() { return Exec(kSqlOpenSettings); }
 

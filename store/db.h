@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ class Statement {
   bool Step();
   // Runs to completion, ignoring rows; true when it ended without an error.
   bool Run();
+  // Runs to completion like Run: the number of rows the statement changed,
+  // or -1 when it failed (reported). Counted while the connection is still
+  // held, so that no other thread's statement is counted instead.
+  int RunCountingChanges();
   bool failed() const { return failed_; }
 
   // Columns of the current row, numbered from 0.
@@ -84,6 +89,10 @@ class Statement {
   Statement(Db* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
   // Runs one bind call on the statement; reports its failure.
   bool Bind(const std::function<int(sqlite3_stmt*)>& bind);
+  // Marks the statement failed with `rc` and answers the connection's error
+  // text; the caller holds the connection and reports the text once it has
+  // let go of it.
+  std::u16string NoteFailure(int rc);
 
   Db* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
@@ -125,6 +134,10 @@ class Db {
   Statement Prepare(std::u16string_view sql);
   // Prepares 8-bit text; used only for the format version.
   Statement Prepare8(std::string_view sql);
+
+  // The rowid of the row that the last successful INSERT on this
+  // connection added.
+  std::int64_t LastInsertRowid() const;
 
   // Children of `parent`; 0 when the query fails.
   int CountChildren(int parent);
