@@ -3,7 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -74,6 +76,40 @@ inline std::map<int, Row> RowsById(const std::u16string& path) {
   std::map<int, Row> by_id;
   for (Row& r : ReadRows(path)) by_id[r.id] = r;
   return by_id;
+}
+
+// The rowid of each row, by its id.
+inline std::map<int, std::int64_t> RowidsById(const std::u16string& path) {
+  ErrorLog log;
+  Db db(log.sink());
+  std::map<int, std::int64_t> by_id;
+  Statement st = db.Open(path) ? db.Prepare(u"SELECT rowid, id FROM tab") : Statement();
+  while (st.Step()) by_id[st.ColumnInt(1)] = sqlite3_column_int64(st.handle(), 0);
+  EXPECT_TRUE(log.empty()) << log.text();
+  return by_id;
+}
+
+// Gives the rows of ids `a` and `b` each other's rowid, as another program
+// (or a VACUUM) may, so that a rowid held for one finds the other.
+inline void SwapRowids(const std::u16string& path, int a, int b) {
+  const std::map<int, std::int64_t> rowids = RowidsById(path);
+  ErrorLog log;
+  Db db(log.sink());
+  ASSERT_TRUE(db.Open(path));
+  db.Exec("UPDATE tab SET rowid = -1 WHERE id = " + std::to_string(a) +
+          "; UPDATE tab SET rowid = " + std::to_string(rowids.at(a)) +
+          " WHERE id = " + std::to_string(b) + "; UPDATE tab SET rowid = " +
+          std::to_string(rowids.at(b)) + " WHERE id = " + std::to_string(a));
+  ASSERT_TRUE(log.empty()) << log.text();
+}
+
+// Every node the index of `model` lists carries the rowid of its row.
+inline void ExpectRowidsOfRows(const TreeModel& model, const std::u16string& path) {
+  const std::map<int, std::int64_t> rowids = RowidsById(path);
+  for (const IndexEntry& e : model.index()) {
+    EXPECT_EQ(e.rowid, rowids.count(e.id) ? rowids.at(e.id) : -1) << "node " << e.id;
+    EXPECT_EQ(static_cast<const ModelItem*>(e.item)->rowid(), e.rowid) << "node " << e.id;
+  }
 }
 
 // The items under `parent` as titles, "A{a1{x,y*},a2}"; '*' marks a

@@ -29,6 +29,12 @@ TreeItem NodeIndex::ItemOf(int id) const {
   return seq ? entries_[*seq].item : nullptr;
 }
 
+std::optional<std::int64_t> NodeIndex::RowidOf(int id) const {
+  auto seq = Find(id);
+  if (!seq) return std::nullopt;
+  return entries_[*seq].rowid;
+}
+
 std::optional<int> NodeIndex::NewId(NodeKind kind, std::mt19937& rng) const {
   UsedNumbers used;
   for (const IndexEntry& e : entries_) {

@@ -1,16 +1,18 @@
 // The node index: every node shown under the library root of the tree, in
 // tree order (depth first: each folder, then each of its books, each book
-// followed by its files), with the handle of its tree item.
+// followed by its files), with the handle of its tree item and the rowid of
+// its row.
 //
 // The key of an entry is its running sequence number 0, 1, 2, ... in that
 // order. The index is rebuilt from the tree after a library is loaded and
 // after every change that adds, removes, moves or re-identifies nodes; it
-// finds the tree item of an id, supplies the numbers in use when a new id is
-// made, and lets callers walk all nodes in tree order.
+// finds the tree item and the row of an id, supplies the numbers in use when
+// a new id is made, and lets callers walk all nodes in tree order.
 #pragma once
 
 #include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <random>
 #include <unordered_map>
@@ -26,6 +28,8 @@ using TreeItem = void*;
 struct IndexEntry {
   int id = 0;
   TreeItem item = nullptr;
+  // The rowid of the node's row in `tab` (ModelItem::rowid).
+  std::int64_t rowid = 0;
 };
 
 class NodeIndex {
@@ -48,6 +52,8 @@ class NodeIndex {
   std::optional<std::size_t> Find(int id) const;
   // Tree item of `id`, or nullptr.
   TreeItem ItemOf(int id) const;
+  // Rowid of `id`'s row as the index was built; nothing when not indexed.
+  std::optional<std::int64_t> RowidOf(int id) const;
 
   // A new id of `kind` whose number no entry uses, drawn at random among the
   // unused numbers; never favourite. Nothing when all kMaxNodeNumber numbers

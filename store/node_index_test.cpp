@@ -27,11 +27,16 @@ NodeIndex IndexWithout(const std::set<int>& free) {
 
 TEST(NodeIndex, LooksUpAndWalksInTreeOrder) {
   NodeIndex index;
-  index.Rebuild({{4200, Item(1)}, {1846812, Item(2)}, {1745704, Item(3)}, {1846812, Item(4)}});
+  index.Rebuild({{4200, Item(1), 11},
+                 {1846812, Item(2), 12},
+                 {1745704, Item(3), 13},
+                 {1846812, Item(4), 14}});
   ASSERT_EQ(index.size(), 4u);
   EXPECT_EQ(index.Find(1745704), 2u);
   EXPECT_EQ(index.ItemOf(1846812), Item(2));  // the first of duplicate ids
+  EXPECT_EQ(index.RowidOf(1846812), 12);
   EXPECT_EQ(index.ItemOf(999900), nullptr);
+  EXPECT_EQ(index.RowidOf(999900), std::nullopt);
   std::vector<int> walked;
   for (const IndexEntry& e : index) walked.push_back(e.id);
   EXPECT_EQ(walked, (std::vector<int>{4200, 1846812, 1745704, 1846812}));

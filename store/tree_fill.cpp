@@ -246,7 +246,8 @@ void AddToModel(TreeModel& model, ModelItem* parent, std::vector<TreeRow>& rows,
       if (text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();
       if (report) ++report->long_titles;
     }
-    ModelItem* item = model.AddNode(parent, row.id, std::move(text), row.order, false);
+    ModelItem* item =
+        model.AddNode(parent, row.id, std::move(text), row.order, false, row.rowid);
     if (IsFavourite(row.id)) model.AddFavouriteEntry(row.id, item->text());
     AddToModel(model, item, row.children, report);
   }
@@ -275,6 +276,11 @@ TreeRead ReadTree(Db& db, TreeRows* tree, LoadReport* report, UsedNumbers* reser
   if (!reader.Read(db, tree->rowid_name)) return TreeRead::kFailed;
   reader.Build(&tree->folders);
   return TreeRead::kRead;
+}
+
+std::u16string RowidName(Db& db) {
+  TreeRead status = TreeRead::kFailed;
+  return RowidNameOf(db, &status);
 }
 
 TreeRead FillTree(Db& db, TreeModel& model, LoadReport* report) {

@@ -77,6 +77,11 @@ enum class TreeRead {
 // is an integer in 1..32768 x 100, so no new node takes it.
 TreeRead ReadTree(Db& db, TreeRows* tree, LoadReport* report, UsedNumbers* reserved = nullptr);
 
+// The name that reads a row's rowid in the library in `db`, by the rule of
+// TreeRows::rowid_name; empty when `tab` is no table a library can have or
+// the query failed (the reason was reported).
+std::u16string RowidName(Db& db);
+
 // Fills the library root of `model` (just Reset) from ReadTree; favourite
 // books and files also get their favourites entries. Rebuilds the index.
 // Anything but kRead adds nothing.

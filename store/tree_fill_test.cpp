@@ -39,6 +39,7 @@ TEST_F(TreeFillTest, OrderIsThatOfThePerParentQueries) {
   EXPECT_EQ(Describe(model_.favourites_root()), "y*,a3*");
   EXPECT_EQ(model_.index().at(6).id, 1004);
   EXPECT_EQ(model_.ItemOf(904)->order(), 7);
+  testing::ExpectRowidsOfRows(model_, path_);
   std::vector<int> folders;  // as SQLite orders the ties
   for (Statement st = db_.Prepare(FormatSql16(kSqlSelectFolders)); st.Step();) {
     folders.push_back(st.ColumnInt(0));

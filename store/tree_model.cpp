@@ -94,11 +94,12 @@ ModelItem* TreeModel::Insert(std::list<ModelItem>& list, std::list<ModelItem>::i
 }
 
 ModelItem* TreeModel::AddNode(ModelItem* parent, int id, std::u16string text, int order,
-                              bool first) {
+                              bool first, std::int64_t rowid) {
   auto& list = parent->children_;
   ModelItem* item =
       Insert(list, first ? list.begin() : list.end(), parent, ItemRole::kNode, id, std::move(text));
   item->order_ = order;
+  item->rowid_ = rowid;
   Announce([&](TreeObserver& o) { o.ItemAdded(*item); });
   return item;
 }
@@ -229,10 +230,10 @@ void TreeModel::RebuildIndex() {
   if (library_root_) {
     entries.reserve(index_.size() + 16);
     for (ModelItem& folder : library_root_->children_) {
-      entries.push_back({folder.id_, &folder});
+      entries.push_back({folder.id_, &folder, folder.rowid_});
       for (ModelItem& book : folder.children_) {
-        entries.push_back({book.id_, &book});
-        for (ModelItem& file : book.children_) entries.push_back({file.id_, &file});
+        entries.push_back({book.id_, &book, book.rowid_});
+        for (ModelItem& file : book.children_) entries.push_back({file.id_, &file, file.rowid_});
       }
     }
   }

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <list>
 #include <optional>
 #include <random>
@@ -73,6 +74,10 @@ class ModelItem {
   bool cut_look() const { return cut_look_; }
   // For a node item, its `i` as last read from or written to the library.
   int order() const { return order_; }
+  // For a node item, the rowid of its row in `tab` as last read or
+  // inserted; 0 when not known. A hint only: the row is addressed by rowid
+  // and id together, so a stale rowid finds no row rather than a wrong one.
+  std::int64_t rowid() const { return rowid_; }
 
   ModelItem* parent() const { return parent_; }
   const std::list<ModelItem>& children() const { return children_; }
@@ -99,6 +104,7 @@ class ModelItem {
   bool expanded_ = false;
   bool cut_look_ = false;
   int order_ = 0;
+  std::int64_t rowid_ = 0;
   ModelItem* parent_ = nullptr;
   std::list<ModelItem>* owner_ = nullptr;  // the list this item lives in
   std::list<ModelItem>::iterator self_;
@@ -176,8 +182,9 @@ class TreeModel {
   // --- Items --------------------------------------------------------------------
 
   // A node item under `parent` (the library root, a folder or a book), first
-  // or last among its siblings.
-  ModelItem* AddNode(ModelItem* parent, int id, std::u16string text, int order, bool first);
+  // or last among its siblings, for the row `rowid` (0: not known yet).
+  ModelItem* AddNode(ModelItem* parent, int id, std::u16string text, int order, bool first,
+                     std::int64_t rowid = 0);
   // Removes `item` with everything under it. Favourites entries of removed
   // favourite nodes go too; a selection, cut or copied item inside is
   // forgotten. Not for the roots.
@@ -199,6 +206,8 @@ class TreeModel {
   void SetExpanded(ModelItem* item, bool expanded);
   void SetCutLook(ModelItem* item, bool cut_look);
   void SetOrder(ModelItem* item, int order) { item->order_ = order; }
+  // The index keeps the rowids it was built with: rebuild it afterwards.
+  void SetRowid(ModelItem* item, std::int64_t rowid) { item->rowid_ = rowid; }
 
   // --- Favourites ---------------------------------------------------------------
 
