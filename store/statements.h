@@ -5,9 +5,10 @@
 // contents are always bound as parameters (?), never written into SQL text:
 // a title from another program's file may hold any character, a NUL or an
 // apostrophe included.
-// Statements that change `i`, `id` or `p` of existing rows and the deletes
-// go through the 8-bit one-shot execute path (Db::Exec); the others are
-// prepared as UTF-16 (Db::Prepare).
+// Statements that change `i`, `id` or `p` of rows named by id and the
+// deletes go through the 8-bit one-shot execute path (Db::Exec); the others,
+// and every statement with bound values, are prepared as UTF-16
+// (Db::Prepare).
 #pragma once
 
 #include <initializer_list>
@@ -73,10 +74,22 @@ inline constexpr char kSqlSelectFolders[] = "SELECT id,t FROM tab WHERE p = 0 OR
 inline constexpr char kSqlSelectChildren[] = "SELECT id,t FROM tab WHERE p = %i ORDER BY i";
 // (id)
 inline constexpr char kSqlSelectTitleAndPage[] = "SELECT t,r FROM tab WHERE id = %i";
+// Rows addressed by the rowid the tree read for them (ModelItem::rowid) are
+// one lookup; "WHERE id = %i" is a scan of the whole table. The id is bound
+// beside the rowid, so a rowid gone stale (VACUUM renumbers the rowids of a
+// table without an INTEGER PRIMARY KEY) finds no row rather than another
+// node's; the caller then falls back to the statement by id.
+// binds (rowid, id)
+inline constexpr char kSqlSelectTitleAndPageByRowid[] =
+    "SELECT t,r FROM tab WHERE rowid = ? AND id = ?";
 // (id)
 inline constexpr char kSqlSelectPage[] = "SELECT r FROM tab WHERE id = %i";
 // (id)
 inline constexpr char kSqlSelectOrder[] = "SELECT i FROM tab WHERE id = %i";
+// binds (rowid, id); kSqlSelectPage when no row is found.
+inline constexpr char kSqlSelectPageByRowid[] = "SELECT r FROM tab WHERE rowid = ? AND id = ?";
+// binds (rowid, id); kSqlSelectOrder when no row is found.
+inline constexpr char kSqlSelectOrderByRowid[] = "SELECT i FROM tab WHERE rowid = ? AND id = ?";
 // (parent id)
 inline constexpr char kSqlCountChildren[] = "SELECT count(p) FROM tab WHERE p = %i";
 inline constexpr char kSqlCountNodes[] = "SELECT COUNT(id) FROM tab";
@@ -97,11 +110,6 @@ inline constexpr char kSqlSearchTitlesBound[] = "SELECT id,t FROM tab WHERE t LI
 // memory (ties in table order), and then each page by its row, which is one
 // lookup instead of a scan of the whole table per folder and per book.
 inline constexpr char kSqlSelectRowsWithRowids[] = "SELECT rowid,id,p,i,t FROM tab";
-// binds (order, rowid) the order of a row just inserted by an import,
-// found by its row: "WHERE id = %i" would scan the whole table per folder.
-inline constexpr char kSqlSetOrderByRowid[] = "UPDATE tab SET i = ? WHERE rowid = ?";
-// binds (rowid)
-inline constexpr char kSqlSelectPageByRowid[] = "SELECT r FROM tab WHERE rowid = ?";
 inline constexpr char kSqlSelectDuplicateIds[] =
     "SELECT id FROM tab GROUP BY id HAVING COUNT(*) > 1";
 
@@ -116,15 +124,29 @@ inline constexpr char kSqlInsertChild[] = "INSERT INTO tab VALUES (%i, %i, %i, ?
 inline constexpr char kSqlInsertPasted[] = "INSERT INTO tab VALUES (%i, %i, 0, ?, null)";
 // (id), binds (title)
 inline constexpr char kSqlRename[] = "UPDATE tab SET t = ? WHERE id = %i";
+// binds (title, rowid, id); kSqlRename when no row is found.
+inline constexpr char kSqlRenameByRowid[] = "UPDATE tab SET t = ? WHERE rowid = ? AND id = ?";
 // binds (id, parent, order, title, page or NULL): one row copied by an
 // import, an export or a paste. Prepared once and run for every row.
 inline constexpr char kSqlInsertRow[] = "INSERT INTO tab VALUES (?, ?, ?, ?, ?)";
 // binds (page blob, id)
 inline constexpr char kSqlStorePage[] = "UPDATE tab SET r = ? WHERE id = ?";
+// binds (page blob, rowid, id)
+inline constexpr char kSqlStorePageByRowid[] = "UPDATE tab SET r = ? WHERE rowid = ? AND id = ?";
+// binds (page blob, id) when the rowid finds no row: the first row with the
+// id in table order, the one kSqlSelectTitleAndPage reads. One row only, so
+// that a saved page is a page stored in exactly one row, even where an
+// outside tool wrote the id twice.
+inline constexpr char kSqlStorePageFirstById[] =
+    "UPDATE tab SET r = ?1 WHERE id = ?2 AND "
+    "rowid = (SELECT rowid FROM tab WHERE id = ?2 LIMIT 1)";
 // (id) the first child when renumbering siblings.
 inline constexpr char kSqlSetFirstOrder[] = "UPDATE tab SET i = 0 WHERE id = %i";
 // (order, id)
 inline constexpr char kSqlSetOrder[] = "UPDATE tab SET i = %i WHERE id = %i";
+// binds (order, rowid, id); kSqlSetFirstOrder or kSqlSetOrder when no row
+// is found.
+inline constexpr char kSqlSetOrderByRowid[] = "UPDATE tab SET i = ? WHERE rowid = ? AND id = ?";
 // (new parent, id) moving a node by cut and paste.
 inline constexpr char kSqlSetParent[] = "UPDATE tab SET p = %i WHERE id = %i";
 // (new id, old id) marking or unmarking a favourite.

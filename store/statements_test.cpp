@@ -50,7 +50,9 @@ TEST_F(CatalogueTest, EveryStatementPrepares) {
       kSqlImportInsertSeparator, kSqlImportSelectFolders, kSqlImportSelectChildren,
       kSqlImportSelectChildPages, kSqlExportSelectChildren, kSqlExportSelectOrdered,
       kSqlExportStorePage, kSqlInsertAttachmentPlaceholder, kSqlStoreAttachment,
-      kSqlSelectAttachmentNames, kSqlSelectAttachmentData, kSqlDeleteAttachment, kSqlVacuum};
+      kSqlSelectAttachmentNames, kSqlSelectAttachmentData, kSqlDeleteAttachment, kSqlVacuum,
+      kSqlSelectTitleAndPageByRowid, kSqlSelectPageByRowid, kSqlSelectOrderByRowid,
+      kSqlRenameByRowid, kSqlStorePageByRowid, kSqlStorePageFirstById, kSqlSetOrderByRowid};
   for (std::string_view pattern : catalogue) {
     std::string sql;  // placeholders filled by hand, independently of the formatter
     for (size_t k = 0; k < pattern.size(); ++k) {

@@ -6,13 +6,13 @@
 #include <random>
 #include <algorithm>
 #include <system_error>
-#include <unordered_map>
 #include <vector>
 
 #include "base/utf.h"
 #include "store/cipher_open.h"
 #include "store/file_safety.h"
 #include "store/statements.h"
+#include "store/tree_ops.h"
 
 namespace fs = std::filesystem;
 
@@ -108,30 +108,6 @@ bool CopyRow(RowInserter& insert, PageReader& pages, const NodeValues& values,
   return pages.Seek(row) && insert.Insert(values, pages.statement(), 0);
 }
 
-// Stores the orders 0, 1, 2, ... of the top level as the tree shows it
-// after an import: the folders there were keep theirs unless they differ,
-// and the rows just inserted are found by their rowids.
-void RenumberTopLevel(Db& db, TreeModel& model, ModelItem* root,
-                      const std::unordered_map<const ModelItem*, sqlite3_int64>& inserted) {
-  Statement by_rowid = db.Prepare(FormatSql16(kSqlSetOrderByRowid));
-  int order = 0;
-  for (ModelItem* child = root->first_child(); child; child = child->next_sibling(), ++order) {
-    const auto it = inserted.find(child);
-    if (it != inserted.end()) {
-      sqlite3_reset(by_rowid.handle());
-      if (by_rowid.BindInt(1, order) &&
-          sqlite3_bind_int64(by_rowid.handle(), 2, it->second) == SQLITE_OK) {
-        by_rowid.Run();
-      }
-    } else if (child->order() != order) {
-      db.Exec(FormatSql8(order == 0 ? kSqlSetFirstOrder : kSqlSetOrder,
-                         order == 0 ? std::initializer_list<SqlArg>{child->id()}
-                                    : std::initializer_list<SqlArg>{order, child->id()}));
-    }
-    model.SetOrder(child, order);
-  }
-}
-
 bool InTransaction(Db& db) { return db.is_open() && sqlite3_get_autocommit(db.handle()) == 0; }
 
 // Ends the transaction of a copy on `db`. `keep`: commit what was written;
@@ -170,9 +146,10 @@ namespace {
 // what was added is remembered so that it can be renumbered or undone.
 class Importer {
  public:
-  Importer(Db& dst, TreeModel& model, const TransferOptions& options, ImportResult* result)
-      : dst_(dst), model_(model), root_(model.library_root()), options_(options),
-        result_(result), ids_(model.UsedNodeNumbers(), options.seed) {}
+  Importer(NodeStore& store, TreeModel& model, const TransferOptions& options,
+           ImportResult* result)
+      : store_(store), dst_(store.db()), model_(model), root_(model.library_root()),
+        options_(options), result_(result), ids_(model.UsedNodeNumbers(), options.seed) {}
 
   // Copies the separator and then `tree`'s folders with everything under
   // them. Stops at the first failure or when no id is left.
@@ -205,11 +182,11 @@ class Importer {
     if (options_.batched) {
       // After an I/O error SQLite may have rolled the transaction back itself.
       const bool keep = (complete || options_.keep_partial) && InTransaction(dst_);
-      if (keep && result_->rows_added > 0) RenumberTopLevel(dst_, model_, root_, added_rowids_);
+      if (keep && result_->rows_added > 0) RenumberChildren(store_, model_, root_);
       kept = EndTransaction(dst_, keep);
       dst_.Exec(kSqlJournalOff);
     } else if (result_->rows_added > 0) {
-      RenumberTopLevel(dst_, model_, root_, added_rowids_);
+      RenumberChildren(store_, model_, root_);
     }
     if (!kept) {
       for (ModelItem* item : added_top_) model_.Remove(item);
@@ -234,13 +211,13 @@ class Importer {
   // A folder item at the end of the top level, for the row just inserted
   // (when `inserted`); nullptr after a failure.
   ModelItem* AddTop(int id, const std::u16string& title, bool inserted) {
-    ModelItem* item = model_.AddNode(root_, id, title, 0, false);
+    ModelItem* item =
+        model_.AddNode(root_, id, title, 0, false, inserted ? dst_.LastInsertRowid() : 0);
     added_top_.push_back(item);
     if (!inserted) {
       failed_ = true;
       return nullptr;
     }
-    added_rowids_[item] = sqlite3_last_insert_rowid(dst_.handle());
     ++result_->rows_added;
     return item;
   }
@@ -257,6 +234,7 @@ class Importer {
         failed_ = true;
         return;
       }
+      model_.SetRowid(item, dst_.LastInsertRowid());
       ++result_->rows_added;
       ++order;
       if (kind == NodeKind::kBook) CopyChildren(c, item, NodeKind::kFile, insert, pages);
@@ -264,6 +242,7 @@ class Importer {
     }
   }
 
+  NodeStore& store_;
   Db& dst_;
   TreeModel& model_;
   ModelItem* root_;
@@ -271,7 +250,6 @@ class Importer {
   ImportResult* result_;
   IdSource ids_;
   std::vector<ModelItem*> added_top_;
-  std::unordered_map<const ModelItem*, sqlite3_int64> added_rowids_;
   bool failed_ = false;
   bool limit_ = false;
 };
@@ -319,7 +297,7 @@ ImportResult ImportLibrary(WorkClaim claim, NodeStore& store, TreeModel& model,
     dst.Exec(kSqlJournalOff);
     return result;
   }
-  Importer importer(dst, model, options, &result);
+  Importer importer(store, model, options, &result);
   importer.Copy(src, tree);
   src.Close();
   importer.Finish();

@@ -121,6 +121,7 @@ TEST_F(TransferTest, ImportOfTwoFoldersAddsThreeAtTheEndWithNewIdsAndOrders) {
   EXPECT_EQ(find("f2").i, 1);
   EXPECT_EQ(find("f2").page, Page(std::string("raw\0tail", 8)));
   EXPECT_EQ(model_.index().size(), 9u);
+  testing::ExpectRowidsOfRows(model_, path_);
 }
 
 TEST_F(TransferTest, ImportFromALibraryWithoutFoldersAddsNothing) {

@@ -1,9 +1,10 @@
 #include "store/tree_ops.h"
 
+#include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "store/page_store.h"
 #include "store/statements.h"
 #include "store/title.h"
 
@@ -32,37 +33,52 @@ ModelItem* SelectedNode(TreeModel& model) {
   return item && item->is_node() ? item : nullptr;
 }
 
-// A node's page as stored, or nothing for a NULL page (or no row).
-struct StoredPage {
+// A node's page as stored, byte for byte, for a copy; nothing for a NULL
+// page (or no row).
+struct CopiedPage {
   bool is_null = true;
   std::string bytes;
 };
 
-StoredPage ReadStoredPage(Db& db, int id) {
-  StoredPage page;
-  Statement st = db.Prepare(FormatSql16(kSqlSelectPage, {id}));
-  if (st.Step() && !st.ColumnIsNull(0)) {
+CopiedPage ReadCopiedPage(Db& db, const ModelItem& item) {
+  CopiedPage page;
+  const std::optional<Statement> st =
+      SeekNodeRow(db, kSqlSelectPageByRowid, kSqlSelectPage, item.rowid(), item.id());
+  if (st && !st->ColumnIsNull(0)) {
     page.is_null = false;
-    page.bytes = st.ColumnBlob(0);
+    page.bytes = st->ColumnBlob(0);
   }
   return page;
 }
 
 // One pasted row, first (`i` 0) under `parent`, with a copy of `page`. The
 // page goes in with the row, bound as a blob, so that the copy costs no
-// second pass over the table; a NULL page stays NULL.
-void InsertCopy(Db& db, int id, int parent, const std::u16string& title, const StoredPage& page) {
-  if (page.is_null) {
-    RunWithTitle(db, kSqlInsertPasted, {id, parent}, title);
-    return;
-  }
-  RowInserter(db).Insert({id, parent, 0, title}, &page.bytes);
+// second pass over the table; a NULL page stays NULL. The new row's rowid;
+// 0 when it was not inserted.
+std::int64_t InsertCopy(Db& db, int id, int parent, const std::u16string& title,
+                        const CopiedPage& page) {
+  const bool inserted = page.is_null ? RunWithTitle(db, kSqlInsertPasted, {id, parent}, title)
+                                     : RowInserter(db).Insert({id, parent, 0, title}, &page.bytes);
+  return inserted ? db.LastInsertRowid() : 0;
 }
 
 // `i` of a node as stored; `fallback` when it cannot be read.
-int ReadOrder(Db& db, int id, int fallback) {
-  Statement st = db.Prepare(FormatSql16(kSqlSelectOrder, {id}));
-  return st.Step() ? st.ColumnInt(0) : fallback;
+int ReadOrder(Db& db, const ModelItem& item, int fallback) {
+  const std::optional<Statement> st =
+      SeekNodeRow(db, kSqlSelectOrderByRowid, kSqlSelectOrder, item.rowid(), item.id());
+  return st ? st->ColumnInt(0) : fallback;
+}
+
+// Stores `order` as `i` of `item`'s row with `by_rowid` (kSqlSetOrderByRowid,
+// prepared once for all the siblings), or by id when no row is found so.
+void StoreOrder(Db& db, Statement& by_rowid, const ModelItem& item, int order) {
+  by_rowid.Reset();
+  if (!by_rowid.BindInt(1, order) || RunOnRow(by_rowid, 2, item.rowid(), item.id()) != 0) return;
+  if (order == 0) {
+    Exec8(db, kSqlSetFirstOrder, {item.id()});
+  } else {
+    Exec8(db, kSqlSetOrder, {order, item.id()});
+  }
 }
 
 bool StrictlyIncreasing(const ModelItem& parent) {
@@ -221,11 +237,10 @@ OpResult NewNode(NodeStore& store, TreeModel& model, NodeKind kind) {
   }
   const std::u16string& title = model.texts().default_title;
   result.item = model.AddNode(parent, *id, title, order, false);
-  if (kind == NodeKind::kFolder) {
-    RunWithTitle(db, kSqlInsertFolder, {*id, order}, title);
-  } else {
-    RunWithTitle(db, kSqlInsertChild, {*id, parent->id(), order}, title);
-  }
+  const bool inserted = kind == NodeKind::kFolder
+                            ? RunWithTitle(db, kSqlInsertFolder, {*id, order}, title)
+                            : RunWithTitle(db, kSqlInsertChild, {*id, parent->id(), order}, title);
+  if (inserted) model.SetRowid(result.item, db.LastInsertRowid());
   model.RebuildIndex();
   return result;
 }
@@ -246,7 +261,12 @@ RenameResult RenameNode(NodeStore& store, TreeModel& model, ModelItem* item,
   if (!item || !item->is_node()) return result;
   result.done = true;
   result.title = CleanTitle(typed, model.texts().default_title);
-  RunWithTitle(store.db(), kSqlRename, {item->id()}, result.title);
+  Db& db = store.db();
+  Statement by_rowid = db.Prepare(FormatSql16(kSqlRenameByRowid));
+  if (by_rowid.BindText16(1, result.title) &&
+      RunOnRow(by_rowid, 2, item->rowid(), item->id()) == 0) {
+    RunWithTitle(db, kSqlRename, {item->id()}, result.title);
+  }
   model.SetText(item, result.title);
   if (ModelItem* entry = model.FavouriteEntry(item->id())) {
     model.SetText(entry, FavouriteLabel(result.title));
@@ -333,6 +353,43 @@ OpResult MarkSelected(NodeStore& store, TreeModel& model,
   return result;
 }
 
+// Copies `source` (a book with its files, or a file) first under `target`
+// with new ids, no favourite marks and the pages as stored. The copy, or
+// nullptr when no id was left for it; `node_limit` is set when an id (the
+// copy's or a file's) could not be made.
+ModelItem* PasteCopy(Db& db, TreeModel& model, ModelItem* target, const ModelItem& source,
+                     bool* node_limit) {
+  // The index learns of the new ids only at the end; until then the
+  // numbers made here are kept apart so that no two copies share one.
+  UsedNumbers made;
+  auto new_id = [&](NodeKind kind) {
+    const std::optional<int> id = model.NewId(kind, &made);
+    if (id) {
+      made.set(static_cast<std::size_t>(NodeNumber(*id)));
+    } else {
+      *node_limit = true;
+    }
+    return id;
+  };
+  const bool book = IsBook(source.id());
+  const std::optional<int> id = new_id(book ? NodeKind::kBook : NodeKind::kFile);
+  if (!id) return nullptr;
+  const std::int64_t rowid =
+      InsertCopy(db, *id, target->id(), source.text(), ReadCopiedPage(db, source));
+  ModelItem* copy = model.AddNode(target, *id, source.text(), 0, true, rowid);
+  if (!book) return copy;
+  // The files shown under the source book, in its order, each page read by
+  // its row. Copied files all get order 0 and keep their order by insertion.
+  for (const ModelItem& file : source.children()) {
+    const std::optional<int> file_id = new_id(NodeKind::kFile);
+    if (!file_id) continue;
+    const std::int64_t file_rowid =
+        InsertCopy(db, *file_id, *id, file.text(), ReadCopiedPage(db, file));
+    model.AddNode(copy, *file_id, file.text(), 0, false, file_rowid);
+  }
+  return copy;
+}
+
 }  // namespace
 
 OpResult CutSelected(NodeStore& store, TreeModel& model) {
@@ -358,52 +415,8 @@ OpResult Paste(NodeStore& store, TreeModel& model) {
   Db& db = store.db();
 
   if (source == model.copied_item()) {
-    const NodeKind kind = IsBook(source->id()) ? NodeKind::kBook : NodeKind::kFile;
-    // The index learns of the new ids only at the end; until then the
-    // numbers made here are kept apart so that no two copies share one.
-    UsedNumbers made;
-    const std::optional<int> id = model.NewId(kind, &made);
-    if (!id) {
-      result.node_limit = true;
-      return result;
-    }
-    made.set(static_cast<std::size_t>(NodeNumber(*id)));
-    InsertCopy(db, *id, target->id(), source->text(), ReadStoredPage(db, source->id()));
-    ModelItem* copy = model.AddNode(target, *id, source->text(), 0, true);
-
-    if (kind == NodeKind::kBook && source->child_count() > 0) {
-      // The files shown under the source book, with their pages read in
-      // one pass, in the book's order.
-      std::vector<const ModelItem*> files;
-      std::vector<StoredPage> pages;
-      {
-        std::unordered_map<int, std::size_t> at;
-        for (const ModelItem& file : source->children()) {
-          at[file.id()] = files.size();
-          files.push_back(&file);
-        }
-        pages.resize(files.size());
-        Statement st = db.Prepare(FormatSql16(kSqlImportSelectChildren, {source->id()}));
-        while (st.Step()) {
-          auto it = at.find(st.ColumnInt(0));
-          if (it == at.end() || st.ColumnIsNull(2)) continue;
-          pages[it->second].is_null = false;
-          pages[it->second].bytes = st.ColumnBlob(2);
-        }
-      }
-      for (std::size_t k = 0; k < files.size(); ++k) {
-        const std::optional<int> file_id = model.NewId(NodeKind::kFile, &made);
-        if (!file_id) {
-          result.node_limit = true;
-          continue;
-        }
-        made.set(static_cast<std::size_t>(NodeNumber(*file_id)));
-        // Copied files all get order 0 and keep their order by insertion.
-        InsertCopy(db, *file_id, *id, files[k]->text(), pages[k]);
-        model.AddNode(copy, *file_id, files[k]->text(), 0, false);
-      }
-    }
-    result.item = copy;
+    result.item = PasteCopy(db, model, target, *source, &result.node_limit);
+    if (!result.item) return result;
   } else {
     // The node keeps its id, so its favourites entry and those of a book's
     // files stay valid: the marks are kept.
@@ -434,8 +447,8 @@ OpResult MoveSelected(NodeStore& store, TreeModel& model, MoveDirection directio
   Db& db = store.db();
   ModelItem* parent = item->parent();
 
-  const int item_order = ReadOrder(db, item->id(), item->order());
-  const int neighbour_order = ReadOrder(db, neighbour->id(), neighbour->order());
+  const int item_order = ReadOrder(db, *item, item->order());
+  const int neighbour_order = ReadOrder(db, *neighbour, neighbour->order());
   model.SetOrder(item, item_order);
   model.SetOrder(neighbour, neighbour_order);
   // Exchanging the two orders keeps the stored order equal to the shown one
@@ -445,8 +458,9 @@ OpResult MoveSelected(NodeStore& store, TreeModel& model, MoveDirection directio
   const bool exchange = StrictlyIncreasing(*parent);
   model.Move(item, parent, direction == MoveDirection::kUp ? neighbour : neighbour->next_sibling());
   if (exchange) {
-    Exec8(db, kSqlSetOrder, {item_order, neighbour->id()});
-    Exec8(db, kSqlSetOrder, {neighbour_order, item->id()});
+    Statement by_rowid = db.Prepare(FormatSql16(kSqlSetOrderByRowid));
+    StoreOrder(db, by_rowid, *neighbour, item_order);
+    StoreOrder(db, by_rowid, *item, neighbour_order);
     model.SetOrder(neighbour, item_order);
     model.SetOrder(item, neighbour_order);
   } else {
@@ -517,13 +531,10 @@ OpResult SortSelected(NodeStore& store, TreeModel& model) {
 void RenumberChildren(NodeStore& store, TreeModel& model, ModelItem* parent) {
   if (!parent) return;
   Db& db = store.db();
+  Statement by_rowid = db.Prepare(FormatSql16(kSqlSetOrderByRowid));
   int order = 0;
   for (ModelItem* child = parent->first_child(); child; child = child->next_sibling()) {
-    if (order == 0) {
-      Exec8(db, kSqlSetFirstOrder, {child->id()});
-    } else {
-      Exec8(db, kSqlSetOrder, {order, child->id()});
-    }
+    StoreOrder(db, by_rowid, *child, order);
     model.SetOrder(child, order);
     ++order;
   }

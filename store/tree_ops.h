@@ -140,7 +140,8 @@ OpResult SortSelected(NodeStore& store, TreeModel& model);
 // the Romanian ones), otherwise by code unit.
 bool TitleSortsBefore(std::u16string_view a, std::u16string_view b);
 
-// Stores the orders 0, 1, 2, ... of `parent`'s children as they stand.
+// Stores the orders 0, 1, 2, ... of `parent`'s children as they stand, each
+// row found by its rowid and id (by id alone when that finds none).
 void RenumberChildren(NodeStore& store, TreeModel& model, ModelItem* parent);
 
 // Double click on the library root: flips the expand-all flag and expands or

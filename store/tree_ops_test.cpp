@@ -123,6 +123,7 @@ TEST_F(TreeOpsTest, NewNodesGoLastEvenAfterCutsLeftAGap) {
   Select(202);
   RenameNode(store_, model_, NewNode(store_, model_, NodeKind::kFile).item, u"w");
   EXPECT_EQ(Tree(), "A{a1{z,w},a2*},B{b1{y*,x,q}},C{New},New");
+  testing::ExpectRowidsOfRows(model_, path_);
   EXPECT_EQ(TreeAfterReopen(), "A{a1{z,w},a2*},B{b1{y*,x,q}},C{New},New");
   EXPECT_TRUE(log_.empty()) << log_.text();
 }
@@ -146,6 +147,7 @@ TEST_F(TreeOpsTest, CopiedBookGetsNewIdsPagesAndNoMarks) {
   EXPECT_EQ(files[1], (Row{files[1].id, copy, 0, "y", {}}));  // NULL stays NULL
   EXPECT_EQ(files[2], (Row{files[2].id, copy, 0, "z", "zz"}));
   for (const Row& f : files) EXPECT_TRUE(IsFile(f.id) && !IsFavourite(f.id));
+  testing::ExpectRowidsOfRows(model_, path_);
   std::set<int> numbers;
   for (const auto& [id, row] : rows) numbers.insert(id / 100);
   EXPECT_EQ(numbers.size(), rows.size());  // no number twice
@@ -205,6 +207,7 @@ TEST_F(TreeOpsTest, FavouriteMarkChangesIdsAndWhatFollowsThem) {
   EXPECT_EQ(store_.memory().last_node_id, 212);
   EXPECT_EQ(Tree(), "A{a1*{x,y*,z},a2*},B{b1{q}},C");
   EXPECT_EQ(Describe(model_.favourites_root()), "y*,a2*,a1*");
+  testing::ExpectRowidsOfRows(model_, path_);  // the id changed, the row did not
   auto rows = RowsById(path_);
   EXPECT_EQ(rows[212].p, 100);
   for (int file : {304, 414, 504}) EXPECT_EQ(rows[file].p, 212);
@@ -219,6 +222,29 @@ TEST_F(TreeOpsTest, FavouriteMarkChangesIdsAndWhatFollowsThem) {
   EXPECT_FALSE(ToggleFavourite(store_, model_).done);
   EXPECT_FALSE(CanChangeSelection(store_, model_, model_.ItemOf(700)));
   EXPECT_FALSE(ContextMenuFacts(store_, model_, model_.ItemOf(700)));
+}
+
+// Rows are found by the rowids the tree holds. Another program gave y the
+// rowid of w, and w y's: each must still be found by its id, and w, with an
+// order of its own, never read or written for y.
+TEST_F(TreeOpsTest, RenameMoveAndRenumberFindRowsWhoseRowidsMoved) {
+  Open({{100, 0, 0, "F", {}}, {202, 100, 0, "B", {}}, {304, 202, 0, "x", {}},
+        {404, 202, 10, "y", {}}, {504, 202, 20, "z", {}}, {602, 100, 1, "C", {}},
+        {704, 602, 5, "w", {}}});
+  testing::SwapRowids(path_, 404, 704);
+  RenameNode(store_, model_, model_.ItemOf(404), u"y2");
+  Select(504);
+  ASSERT_TRUE(MoveSelected(store_, model_, MoveDirection::kUp).done);  // z and y exchange orders
+  auto rows = RowsById(path_);
+  EXPECT_EQ(rows[704], (Row{704, 602, 5, "w", {}}));
+  EXPECT_EQ(std::vector<int>({rows[504].i, rows[404].i}), std::vector<int>({10, 20}));
+  Select(304);
+  DeleteSelected(store_, model_);  // z and y renumbered
+  rows = RowsById(path_);
+  EXPECT_EQ(std::vector<int>({rows[504].i, rows[404].i, rows[704].i}),
+            std::vector<int>({0, 1, 5}));
+  EXPECT_EQ(TreeAfterReopen(), "F{B{z,y2},C{w}}");
+  EXPECT_TRUE(log_.empty()) << log_.text();
 }
 
 TEST_F(TreeOpsTest, DeletingAFolderTakesItsSubtreeAndRenumbers) {
