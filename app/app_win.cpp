@@ -546,17 +546,10 @@ bool TranslateAppAccelerator(MSG* msg) {
          TranslateAcceleratorW(g_mainWindow, g_shell.accelerators, msg) != 0;
 }
 
-int StartApplication(HINSTANCE instance, const StartOptions& options) {
-  g_instance = instance;
-  if (LoadSettings(options.settingsFolder) != LoadResult::kOk) return 1;
+namespace {
 
-  // A stored layout the window cannot draw is corrected, not refused.
-  Box screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  for (const std::string& note : ClampStoredLayout(&g_settings, screen))
-    OutputDebugStringA(("lorewell: settings corrected: " + note + "\n").c_str());
-
-  // A second instance opens beside the first instead of on top of it.
+// A second instance opens beside the first instead of on top of it.
+void PlaceBesideOtherInstance() {
   if (HWND other = FindOtherInstance()) {
     RECT r;
     GetWindowRect(other, &r);
@@ -566,11 +559,10 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
     g_settings.windowHeight = r.bottom - r.top;
     g_settings.lastNodeId = 0;
   }
+}
 
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
-                                           ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-
+// Fonts, brushes, pens and bitmaps of the shell.
+void CreateGraphics(HINSTANCE instance) {
   HDC screenDc = GetDC(nullptr);
   int dpi = GetDeviceCaps(screenDc, LOGPIXELSY);
   ReleaseDC(nullptr, screenDc);
@@ -589,19 +581,10 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   g_classBrushes[0] = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   g_classBrushes[1] = CreateSolidBrush(RGB(51, 153, 255));
   g_classBrushes[2] = CreateSolidBrush(RGB(255, 155, 0));
+}
 
-  // Re-keyed libraries replace the old file with MoveFileExW write-through;
-  // "already open" means what Windows means by it, a file that cannot be
-  // opened with no sharing.
-  InstallWindowsFileChecks();
-
-  RegisterShellRoutines();
-  RegisterStoreRoutines();
-  RegisterEditorRoutines();
-  RegisterMusicRoutines();
-  RegisterExecRoutines();
-  RegisterOnlineRoutines();
-
+// The window classes, in their fixed order.
+void RegisterWindowClasses(HINSTANCE instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.hInstance = instance;
@@ -619,17 +602,10 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
     if (!RegisterClassExW(&wc)) Fatal(row.failure);
     g_registered[i] = true;
   }
+}
 
-  g_mainWindow = CreateWindowExW(WS_EX_ACCEPTFILES, L"appW", L"",
-                                 WS_POPUP | WS_CLIPCHILDREN | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
-                                 g_settings.windowX, g_settings.windowY, g_settings.windowWidth,
-                                 g_settings.windowHeight, nullptr, nullptr, instance, nullptr);
-  if (!g_mainWindow) Fatal("!appW");
-  // The taskbar label; set through the default procedure as the window has
-  // no caption of its own.
-  DefWindowProcW(g_mainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Lorewell"));
-  RegisterHotKey(g_mainWindow, kHotKeyRestore, MOD_SHIFT, VK_ESCAPE);
-
+// The player, the strip, the tree, the page panes and the pop-ups.
+void CreateChildWindows() {
   g_shell.player = CreateShellWindow(WS_EX_LAYERED, L"playW", WS_POPUP, g_mainWindow, 0, "!playW");
   SetLayeredWindowAttributes(g_shell.player, 0, 111, LWA_ALPHA);
 
@@ -656,6 +632,53 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   g_shell.options = CreateShellWindow(0, L"div", WS_POPUP, g_shell.overlay, 0, "!div2", 333, 300);
   g_shell.marker1 = CreateShellWindow(WS_EX_NOACTIVATE, L"alb", WS_POPUP, g_shell.editor1, 0, "!alb");
   g_shell.marker2 = CreateShellWindow(WS_EX_NOACTIVATE, L"roz", WS_POPUP, g_shell.editor2, 0, "!roz");
+}
+
+}  // namespace
+
+int StartApplication(HINSTANCE instance, const StartOptions& options) {
+  g_instance = instance;
+  if (LoadSettings(options.settingsFolder) != LoadResult::kOk) return 1;
+
+  // A stored layout the window cannot draw is corrected, not refused.
+  Box screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  for (const std::string& note : ClampStoredLayout(&g_settings, screen))
+    OutputDebugStringA(("lorewell: settings corrected: " + note + "\n").c_str());
+
+  PlaceBesideOtherInstance();
+
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                           ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  CreateGraphics(instance);
+
+  // Re-keyed libraries replace the old file with MoveFileExW write-through;
+  // "already open" means what Windows means by it, a file that cannot be
+  // opened with no sharing.
+  InstallWindowsFileChecks();
+
+  RegisterShellRoutines();
+  RegisterStoreRoutines();
+  RegisterEditorRoutines();
+  RegisterMusicRoutines();
+  RegisterExecRoutines();
+  RegisterOnlineRoutines();
+
+  RegisterWindowClasses(instance);
+
+  g_mainWindow = CreateWindowExW(WS_EX_ACCEPTFILES, L"appW", L"",
+                                 WS_POPUP | WS_CLIPCHILDREN | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+                                 g_settings.windowX, g_settings.windowY, g_settings.windowWidth,
+                                 g_settings.windowHeight, nullptr, nullptr, instance, nullptr);
+  if (!g_mainWindow) Fatal("!appW");
+  // The taskbar label; set through the default procedure as the window has
+  // no caption of its own.
+  DefWindowProcW(g_mainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Lorewell"));
+  RegisterHotKey(g_mainWindow, kHotKeyRestore, MOD_SHIFT, VK_ESCAPE);
+
+  CreateChildWindows();
 
   // Until a node is selected the buttons from Execute to Right align are off.
   SetButtonStates(kButtonExecute, kButtonAlignRight, kStateDisabled);

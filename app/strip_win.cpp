@@ -147,7 +147,6 @@ void CopyPathToClipboard(HWND owner) {
 
 }  // namespace
 
-int StripEnd() { return g_xEnd; }
 
 unsigned PaintedBitmapSlot(int index) {
   const StripButton* b = g_buttons[index];

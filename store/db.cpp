@@ -359,18 +359,4 @@ bool RowInserter::Insert(const NodeValues& row, const std::string* stored) {
   return bound && insert_.Run();
 }
 
-bool IsRegularFile(const std::u16string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
-}
-
-bool RemoveFileIfPresent(const std::u16string& path, const Db& reporter) {
-  const std::filesystem::path file(path);
-  std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) return true;
-  if (std::filesystem::remove(file, ec)) return true;
-  reporter.Report(Utf8ToUtf16(ec.message()));
-  return false;
-}
-
 }  // namespace lw

@@ -194,12 +194,4 @@ class RowInserter {
   Statement insert_;
 };
 
-// Whether `path` names an existing regular file. Open would create an empty
-// database at a missing path, so callers that only read test this first.
-bool IsRegularFile(const std::u16string& path);
-// Removes the file at `path` when there is one. False when it is there and
-// cannot be removed (held by another program, say); the reason goes to
-// `reporter`.
-bool RemoveFileIfPresent(const std::u16string& path, const Db& reporter);
-
 }  // namespace lw

@@ -14,7 +14,7 @@
 #include "app/strip_win.h"
 #include "base/wide_win.h"
 #include "store/file_safety.h"
-#include "store/statements.h"
+#include "store/page_store.h"
 #include "store/tree_ops.h"
 #include "store/tree_view_win.h"
 
@@ -182,8 +182,7 @@ void ShowNodeButtons(bool node) {
 void ShowPageIn(HWND editor, int id) {
   std::string rtf;
   if (Store().library_open()) {
-    Statement st = Store().db().Prepare(FormatSql16(kSqlSelectPage, {id}));
-    if (st.Step() && !st.ColumnIsNull(0)) rtf = st.ColumnBlob(0);
+    if (std::optional<StoredPage> stored = ReadPage(Store(), Model(), id)) rtf = stored->rtf;
   }
   StreamInto(editor, rtf);
 }

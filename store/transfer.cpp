@@ -259,7 +259,7 @@ TransferOutcome CheckImportSource(NodeStore& store, TreeModel& model,
                                   const std::u16string& source) {
   if (!store.library_open() || !model.library_root()) return TransferOutcome::kNoLibrary;
   if (SameFile(source, store.current_path())) return TransferOutcome::kSameFile;
-  if (!IsRegularFile(source)) return TransferOutcome::kMissing;
+  if (KindOfPath(source) != PathKind::kRegular) return TransferOutcome::kMissing;
   if (store.IsAlreadyOpen(source)) return TransferOutcome::kAlreadyOpen;
   switch (ClassifyLibraryFile(source)) {
     case LibraryFileKind::kEnciphered: return TransferOutcome::kEnciphered;
@@ -451,7 +451,7 @@ ConvertResult ConvertLegacyLibrary(WorkClaim claim, const std::u16string& path,
     result.outcome = TransferOutcome::kBusy;
     return result;
   }
-  if (!IsRegularFile(path)) {
+  if (KindOfPath(path) != PathKind::kRegular) {
     result.outcome = TransferOutcome::kMissing;
     return result;
   }
