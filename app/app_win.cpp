@@ -1,27 +1,22 @@
+// The main window's procedure: a table of small handlers, and the
+// notifications of its children.
 #include "app/app_win.h"
 
 #include <commctrl.h>
 #include <richedit.h>
 #include <shellapi.h>
-#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <string>
-#include <vector>
 
 #include "app/commands_win.h"
+#include "app/main_window_win.h"
 #include "app/msgbox_win.h"
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
-#include "music/midi_win.h"
-#include "store/node_store_win.h"
-#include "res/resource.h"
-#include "store/demo_library.h"
-#include "store/file_safety.h"
 #include "store/library_win.h"
-#include "store/password_box_win.h"
 #include "store/search_node_win.h"
 #include "store/tree_win.h"
 
@@ -33,128 +28,6 @@ Shell g_shell;
 
 namespace {
 
-constexpr UINT_PTR kReadingTimer = 1;
-constexpr UINT_PTR kSaveTimer = 2;
-constexpr UINT_PTR kPlayerTimer = 3;
-constexpr UINT_PTR kNoteTimer = 4;
-constexpr UINT_PTR kHeldNoteTimer = 5;
-constexpr int kHotKeyRestore = 1;
-constexpr COLORREF kReadingBackground = RGB(60, 60, 60);
-constexpr COLORREF kPageBackground = RGB(255, 255, 255);
-
-// The window classes, registered in this order with one record that is
-// changed between registrations.
-struct ClassRow {
-  const wchar_t* name;
-  WNDPROC proc;
-  UINT style;
-  int brush;  // 0 window brush, 1 black, 2 blue, 3 orange
-  const char* failure;
-};
-
-LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);
-
-const ClassRow kClasses[] = {
-    {L"b", StripButtonProc, 0, 0, "!wb"},
-    {L"bplay", DefWindowProcW, 0, 0, "!bplay"},
-    {L"playW", DefWindowProcW, 0, 0, "!wplay"},
-    {L"tb", StripProc, CS_DBLCLKS, 0, "!wtb"},
-    {L"div", DefWindowProcW, 0, 1, "!div"},  // the options panel comes later
-    {L"alb", DefWindowProcW, 0, 2, "!alb"},
-    {L"roz", DefWindowProcW, 0, 3, "!roz"},
-    {L"appW", MainWindowProc, CS_DBLCLKS, 0, "!wappW"},
-};
-bool g_registered[sizeof kClasses / sizeof kClasses[0]] = {};
-HBRUSH g_classBrushes[3] = {};
-
-[[noreturn]] void Fatal(const char* code) {
-  FatalAppExitA(0, code);
-  ExitProcess(1);
-}
-
-// --------------------------------------------------------------- layout --
-
-RECT Client() {
-  RECT rc{};
-  GetClientRect(g_mainWindow, &rc);
-  return rc;
-}
-
-void Place(HWND hwnd, const Box& b) {
-  if (hwnd) MoveWindow(hwnd, b.x, b.y, b.w > 0 ? b.w : 0, b.h > 0 ? b.h : 0, TRUE);
-}
-
-int ScreenWidth() { return GetSystemMetrics(SM_CXVIRTUALSCREEN) + GetSystemMetrics(SM_XVIRTUALSCREEN); }
-int ScreenHeight() { return GetSystemMetrics(SM_CYVIRTUALSCREEN) + GetSystemMetrics(SM_YVIRTUALSCREEN); }
-
-void MovePlayer() {
-  if (!g_shell.player) return;
-  POINT pt{g_settings.clientWidth - 250, kStripHeight};
-  ClientToScreen(g_mainWindow, &pt);
-  SetWindowPos(g_shell.player, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void OpenSplitView() {
-  RECT rc = Client();
-  g_shell.splitView = true;
-  g_shell.splitY = OpenedSplitY(rc.bottom);
-  ShowPageIn(g_shell.editor2, Model().selected_id());
-  int first = static_cast<int>(SendMessageW(g_shell.editor1, EM_GETFIRSTVISIBLELINE, 0, 0));
-  LayoutChildren();
-  SendMessageW(g_shell.editor2, EM_LINESCROLL, 0, first);
-}
-
-void CloseSplitView() {
-  g_shell.splitView = false;
-  if (g_shell.currentEditor == g_shell.editor2) g_shell.currentEditor = g_shell.editor1;
-  Place(g_shell.editor2, Box{});
-  for (HWND m : {g_shell.marker1, g_shell.marker2})
-    if (m) ShowWindow(m, SW_HIDE);
-  LayoutChildren();
-}
-
-// ----------------------------------------------------------- splitters --
-
-bool OverHorizontalSplitter(int x) { return g_shell.splitView && x > g_settings.treeWidth + kSplitterGap; }
-
-void OnMouseMove(int x, int y) {
-  RECT rc = Client();
-  if (g_shell.drag == Shell::Drag::kVertical) {
-    g_settings.treeWidth = DraggedTreeWidth(x, g_shell.passwordShown, ScreenWidth());
-    LayoutChildren();
-    return;
-  }
-  if (g_shell.drag == Shell::Drag::kHorizontal) {
-    g_shell.splitY = DraggedSplitY(y, rc.bottom, ScreenHeight());
-    LayoutChildren();
-    return;
-  }
-  if (g_shell.passwordShown && x < g_settings.treeWidth) return;
-  g_shell.overHorizontalSplitter = OverHorizontalSplitter(x);
-  SetCursor(LoadCursorW(nullptr, g_shell.overHorizontalSplitter ? IDC_SIZENS : IDC_SIZEWE));
-}
-
-void OnDoubleClick(int x, int y) {
-  if (Store().busy() || g_shell.readingStep != 0) return;
-  RECT rc = Client();
-  if (OverHorizontalSplitter(x)) {
-    CloseSplitView();
-    return;
-  }
-  if (g_shell.passwordShown && y > rc.bottom - 50) return;
-  g_settings.treeWidth = ToggledTreeWidth(g_settings.treeWidth);
-  if (g_settings.treeWidth == kMinTreeWidth) g_shell.passwordShown = false;
-  LayoutChildren();
-}
-
-void OnRightButtonUp(int x) {
-  if (OverHorizontalSplitter(x)) {
-    CloseSplitView();
-  } else if (!g_shell.splitView && Model().selected_id() != 0) {
-    OpenSplitView();
-  }
-}
-
 // -------------------------------------------------------- notifications --
 
 // Sub-menu `index` of the menu, at the cursor.
@@ -163,13 +36,6 @@ void ShowPopupMenu(int index) {
   GetCursorPos(&pt);
   if (HMENU popup = GetSubMenu(g_shell.menu, index))
     TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, g_mainWindow, nullptr);
-}
-
-// Starts or stops the scrolling of reading mode.
-void RunReading(bool on) {
-  g_shell.readingRunning = on;
-  if (on) SetTimer(g_mainWindow, kReadingTimer, 10, nullptr);
-  else KillTimer(g_mainWindow, kReadingTimer);
 }
 
 LRESULT OnEditorNotify(NMHDR* nm) {
@@ -190,16 +56,6 @@ LRESULT OnEditorNotify(NMHDR* nm) {
   return 0;
 }
 
-void ReadingTick() {
-  HWND ed = g_shell.currentEditor;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_TRACKPOS | SIF_POS;
-  GetScrollInfo(ed, SB_VERT, &si);
-  int pos = si.nTrackPos == 0 ? 1 : si.nTrackPos;
-  SendMessageW(ed, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos + g_shell.readingStep), 0);
-}
-
 void OnDropFiles(HDROP drop) {
   if (Store().busy()) {
     DragFinish(drop);
@@ -218,6 +74,7 @@ void OnDropFiles(HDROP drop) {
   }
   DragFinish(drop);
 }
+
 
 // --------------------------------------------------------- main window --
 
@@ -244,237 +101,192 @@ void OnWindowPosChanged(const WINDOWPOS* wp) {
   MovePlayer();
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_ACTIVATE:
-      if (LOWORD(wp) == WA_CLICKACTIVE) {
-        POINT pt;
-        GetCursorPos(&pt);
-        ScreenToClient(hwnd, &pt);
-        HWND child = ChildWindowFromPointEx(hwnd, pt, CWP_SKIPINVISIBLE);
-        if (child && child != hwnd) {
-          if (child == g_shell.editor1 || child == g_shell.editor2) g_shell.currentEditor = child;
-          if (child != g_shell.strip) SetFocus(child);
-        }
-      } else if (LOWORD(wp) == WA_ACTIVE && g_shell.strip) {
-        InvalidateRect(g_shell.strip, nullptr, TRUE);
-      }
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      RECT rc = Client();
-      MainLayout m = ComputeMainLayout(g_settings.treeWidth, rc.right, rc.bottom, g_shell.passwordShown,
-                                       g_shell.splitView, g_shell.splitY);
-      HDC mem = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(mem, g_shell.gripV);
-      if (g_shell.readingStep == 0) BitBlt(dc, m.gripX, m.gripY, 2, 14, mem, 0, 0, SRCCOPY);
-      if (g_shell.splitView) {
-        SelectObject(mem, g_shell.gripH);
-        BitBlt(dc, m.hGripX, m.hGripY, 14, 2, mem, 0, 0, SRCCOPY);
-      }
-      SelectObject(mem, old);
-      DeleteDC(mem);
-      EndPaint(hwnd, &ps);
-      return 0;
+
+// --------------------------------------------------------- the handlers --
+// Each takes the message's parameters and answers its result.
+
+LRESULT OnActivate(HWND hwnd, WPARAM wp, LPARAM) {
+  if (LOWORD(wp) == WA_CLICKACTIVE) {
+    POINT pt;
+    GetCursorPos(&pt);
+    ScreenToClient(hwnd, &pt);
+    HWND child = ChildWindowFromPointEx(hwnd, pt, CWP_SKIPINVISIBLE);
+    if (child && child != hwnd) {
+      if (child == g_shell.editor1 || child == g_shell.editor2) g_shell.currentEditor = child;
+      if (child != g_shell.strip) SetFocus(child);
     }
-    case WM_CLOSE:
-      CloseApplication();
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    case WM_GETMINMAXINFO: {
-      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
-      mm->ptMinTrackSize.x = kMinWindowWidth;
-      mm->ptMinTrackSize.y = kMinWindowHeight;
-      return 0;
-    }
-    case WM_WINDOWPOSCHANGED:
-      if (g_shell.strip) OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(lp));
-      return 0;
-    case WM_NOTIFY: {
-      auto* nm = reinterpret_cast<NMHDR*>(lp);
-      if (nm->idFrom == kTreeId) return OnTreeNotify(nm);
-      if (nm->idFrom == kEditor1Id || nm->idFrom == kEditor2Id) return OnEditorNotify(nm);
-      return 0;
-    }
-    case WM_COMMAND:
-      if (lp == 0 || LOWORD(wp) == kCmdPasswordButton) {
-        // Ctrl+X, C and V belong to the tree while it has the focus.
-        const int node = TreeCommandForKey(LOWORD(wp));
-        if (node == kTreeSearchesNodes) SearchNodeCommand(LOWORD(wp));
-        else if (node >= 0) RunCommand(node ? node : LOWORD(wp));
-      } else if (HIWORD(wp) == EN_SETFOCUS) {
-        HWND from = reinterpret_cast<HWND>(lp);
-        if (from == g_shell.editor1 || from == g_shell.editor2) g_shell.currentEditor = from;
-      }
-      return 0;
-    case WM_TIMER:
-      switch (wp) {
-        case kReadingTimer: ReadingTick(); break;
-        case kSaveTimer:
-          KillTimer(hwnd, kSaveTimer);
-          RunCommand(kCmdSave);
-          break;
-        case kPlayerTimer: PlayerTick(); break;
-        case kNoteTimer:
-        case kHeldNoteTimer:
-          NoteOff(static_cast<int>(wp));
-          KillTimer(hwnd, wp);
-          break;
-      }
-      return 0;
-    case WM_CTLCOLORSTATIC:
-      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(g_shell.windowBrush);
-    case WM_MOUSEMOVE:
-      OnMouseMove(static_cast<int>(LOWORD(lp)), static_cast<int>(HIWORD(lp)));
-      return 0;
-    case WM_LBUTTONDOWN:
-      if (g_shell.readingStep == 0) {
-        int x = GET_X_LPARAM(lp);
-        g_shell.drag = OverHorizontalSplitter(x) ? Shell::Drag::kHorizontal : Shell::Drag::kVertical;
-        SetCapture(hwnd);
-      }
-      return 0;
-    case WM_LBUTTONUP:
-      g_shell.drag = Shell::Drag::kNone;
-      ReleaseCapture();
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      OnDoubleClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-      return 0;
-    case WM_RBUTTONUP:
-      OnRightButtonUp(GET_X_LPARAM(lp));
-      return 0;
-    case WM_DROPFILES:
-      OnDropFiles(reinterpret_cast<HDROP>(wp));
-      return 0;
-    case WM_HOTKEY:
-      if (wp == kHotKeyRestore) {
-        ShowWindow(hwnd, SW_RESTORE);
-        if (g_shell.splitView) LayoutChildren();
-        SetForegroundWindow(hwnd);
-      }
-      return 0;
-    case WM_THEMECHANGED:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      if (g_shell.strip) InvalidateRect(g_shell.strip, nullptr, TRUE);
-      for (HWND w : {g_shell.overlay, g_shell.options})
-        if (w && IsWindowVisible(w)) InvalidateRect(w, nullptr, TRUE);
-      return 0;
+  } else if (LOWORD(wp) == WA_ACTIVE && g_shell.strip) {
+    InvalidateRect(g_shell.strip, nullptr, TRUE);
   }
+  return 0;
+}
+
+// The splitters' grips.
+LRESULT OnPaint(HWND hwnd, WPARAM, LPARAM) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT rc = Client();
+  MainLayout m = ComputeMainLayout(g_settings.treeWidth, rc.right, rc.bottom, g_shell.passwordShown,
+                                   g_shell.splitView, g_shell.splitY);
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, g_shell.gripV);
+  if (g_shell.readingStep == 0) BitBlt(dc, m.gripX, m.gripY, 2, 14, mem, 0, 0, SRCCOPY);
+  if (g_shell.splitView) {
+    SelectObject(mem, g_shell.gripH);
+    BitBlt(dc, m.hGripX, m.hGripY, 14, 2, mem, 0, 0, SRCCOPY);
+  }
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+LRESULT OnClose(HWND, WPARAM, LPARAM) {
+  CloseApplication();
+  return 0;
+}
+
+LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
+  PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT OnGetMinMaxInfo(HWND, WPARAM, LPARAM lp) {
+  auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+  mm->ptMinTrackSize.x = kMinWindowWidth;
+  mm->ptMinTrackSize.y = kMinWindowHeight;
+  return 0;
+}
+
+LRESULT OnPosChanged(HWND, WPARAM, LPARAM lp) {
+  if (g_shell.strip) OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(lp));
+  return 0;
+}
+
+LRESULT OnNotify(HWND, WPARAM, LPARAM lp) {
+  auto* nm = reinterpret_cast<NMHDR*>(lp);
+  if (nm->idFrom == kTreeId) return OnTreeNotify(nm);
+  if (nm->idFrom == kEditor1Id || nm->idFrom == kEditor2Id) return OnEditorNotify(nm);
+  return 0;
+}
+
+LRESULT OnCommand(HWND, WPARAM wp, LPARAM lp) {
+  if (lp == 0 || LOWORD(wp) == kCmdPasswordButton) {
+    // Some of the page's keys mean something else while the tree has the
+    // focus: Ctrl+X, C and V act on nodes, Ctrl+F and F3 search titles.
+    const int node = TreeCommandForKey(LOWORD(wp));
+    if (node == kTreeSearchesNodes) SearchNodeCommand(LOWORD(wp));
+    else if (node >= 0) RunCommand(node ? node : LOWORD(wp));
+  } else if (HIWORD(wp) == EN_SETFOCUS) {
+    HWND from = reinterpret_cast<HWND>(lp);
+    if (from == g_shell.editor1 || from == g_shell.editor2) g_shell.currentEditor = from;
+  }
+  return 0;
+}
+
+LRESULT OnTimer(HWND hwnd, WPARAM wp, LPARAM) {
+  switch (wp) {
+    case kReadingTimer: ReadingTick(); break;
+    case kSaveTimer:
+      KillTimer(hwnd, kSaveTimer);
+      RunCommand(kCmdSave);
+      break;
+    case kPlayerTimer: PlayerTick(); break;
+    case kNoteTimer:
+    case kHeldNoteTimer:
+      NoteOff(static_cast<int>(wp));
+      KillTimer(hwnd, wp);
+      break;
+  }
+  return 0;
+}
+
+LRESULT OnCtlColorStatic(HWND, WPARAM wp, LPARAM) {
+  SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(g_shell.windowBrush);
+}
+
+LRESULT OnMouseMoveMessage(HWND, WPARAM, LPARAM lp) {
+  OnMouseMove(static_cast<int>(LOWORD(lp)), static_cast<int>(HIWORD(lp)));
+  return 0;
+}
+
+LRESULT OnLeftDown(HWND hwnd, WPARAM, LPARAM lp) {
+  if (g_shell.readingStep == 0) {
+    g_shell.drag = OverHorizontalSplitter(GET_X_LPARAM(lp)) ? Shell::Drag::kHorizontal
+                                                            : Shell::Drag::kVertical;
+    SetCapture(hwnd);
+  }
+  return 0;
+}
+
+LRESULT OnLeftUp(HWND, WPARAM, LPARAM) {
+  g_shell.drag = Shell::Drag::kNone;
+  ReleaseCapture();
+  return 0;
+}
+
+LRESULT OnLeftDoubleClick(HWND, WPARAM, LPARAM lp) {
+  OnDoubleClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+  return 0;
+}
+
+LRESULT OnRightUp(HWND, WPARAM, LPARAM lp) {
+  OnRightButtonUp(GET_X_LPARAM(lp));
+  return 0;
+}
+
+LRESULT OnDrop(HWND, WPARAM wp, LPARAM) {
+  OnDropFiles(reinterpret_cast<HDROP>(wp));
+  return 0;
+}
+
+// Shift+Esc brings the window back.
+LRESULT OnHotKey(HWND hwnd, WPARAM wp, LPARAM) {
+  if (wp == kHotKeyRestore) {
+    ShowWindow(hwnd, SW_RESTORE);
+    if (g_shell.splitView) LayoutChildren();
+    SetForegroundWindow(hwnd);
+  }
+  return 0;
+}
+
+LRESULT OnThemeChanged(HWND hwnd, WPARAM, LPARAM) {
+  InvalidateRect(hwnd, nullptr, TRUE);
+  if (g_shell.strip) InvalidateRect(g_shell.strip, nullptr, TRUE);
+  for (HWND w : {g_shell.overlay, g_shell.options})
+    if (w && IsWindowVisible(w)) InvalidateRect(w, nullptr, TRUE);
+  return 0;
+}
+
+using Handler = LRESULT (*)(HWND, WPARAM, LPARAM);
+
+struct HandlerRow {
+  UINT msg;
+  Handler handler;
+};
+
+const HandlerRow kHandlers[] = {
+    {WM_ACTIVATE, OnActivate},          {WM_PAINT, OnPaint},
+    {WM_CLOSE, OnClose},                {WM_DESTROY, OnDestroy},
+    {WM_GETMINMAXINFO, OnGetMinMaxInfo}, {WM_WINDOWPOSCHANGED, OnPosChanged},
+    {WM_NOTIFY, OnNotify},              {WM_COMMAND, OnCommand},
+    {WM_TIMER, OnTimer},                {WM_CTLCOLORSTATIC, OnCtlColorStatic},
+    {WM_MOUSEMOVE, OnMouseMoveMessage}, {WM_LBUTTONDOWN, OnLeftDown},
+    {WM_LBUTTONUP, OnLeftUp},           {WM_LBUTTONDBLCLK, OnLeftDoubleClick},
+    {WM_RBUTTONUP, OnRightUp},          {WM_DROPFILES, OnDrop},
+    {WM_HOTKEY, OnHotKey},              {WM_THEMECHANGED, OnThemeChanged},
+};
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  for (const HandlerRow& row : kHandlers)
+    if (row.msg == msg) return row.handler(hwnd, wp, lp);
   if (OnLibraryMessage(msg, wp, lp)) return 0;
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// ------------------------------------------------------------ start-up --
-
-bool FileExists(const std::wstring& path) { return KindOfPath(ToU16(path)) == PathKind::kRegular; }
-
-std::wstring FolderOf(const std::wstring& file) {
-  size_t cut = file.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? std::wstring() : file.substr(0, cut + 1);
-}
-
-// A window of the shell, placed later; start-up ends with `failure` when it
-// cannot be made. `id` is 0 for the pop-ups.
-HWND CreateShellWindow(DWORD exStyle, const wchar_t* cls, DWORD style, HWND parent, int id,
-                       const char* failure, int width = 0, int height = 0) {
-  HWND hwnd = CreateWindowExW(exStyle, cls, L"", style, 0, 0, width, height, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
-  if (!hwnd) Fatal(failure);
-  return hwnd;
-}
-
-HWND CreateEditor(int id) {
-  HWND ed = CreateShellWindow(0, MSFTEDIT_CLASS,
-                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                            ES_NOHIDESEL | ES_READONLY,
-                              g_mainWindow, id, "!335");
-  SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kPageBackground);
-  SendMessageW(ed, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_CHANGE);
-  SendMessageW(ed, EM_SETTARGETDEVICE, 0, g_settings.wordWrap ? 0 : 1);
-  return ed;
-}
-
-void LoadMenuOfLanguage() {
-  if (g_shell.menu) DestroyMenu(g_shell.menu);
-  g_shell.menu = LoadMenuW(g_instance, MAKEINTRESOURCEW(UiLanguage()));
-  if (!g_shell.menu) Fatal("!mnu");
-  MENUINFO mi{};
-  mi.cbSize = sizeof mi;
-  mi.fMask = MIM_STYLE | MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;
-  mi.dwStyle = MNS_CHECKORBMP;
-  mi.hbrBack = g_shell.whiteBrush;
-  SetMenuInfo(g_shell.menu, &mi);
-  CheckShowHideItems(GetSubMenu(g_shell.menu, 0));
-}
-
-HWND FindOtherInstance() {
-  HWND other = FindWindowW(L"appW", nullptr);
-  return other && !IsIconic(other) ? other : nullptr;
-}
-
-std::u16string StoredPassword() {
-  return g_settings.storeLastPassword ? GetFixedString(g_settings.lastPassword, kPasswordCapacity)
-                                      : std::u16string();
-}
-
-// A first start shows a small notebook instead of an empty window.
-std::u16string DemoLibrary() {
-  const std::wstring demo = FolderOf(g_settingsFilePath) + L"Lorewell demo.db";
-  if (FileExists(demo) || MakeDemoLibrary(ToU16(demo), ReportStoreError)) return ToU16(demo);
-  return {};
-}
-
-// The library start-up opens: the first command-line argument when it
-// ends exactly in ".db" or ".IDB" (any other argument means none), else the
-// library open at the last close, else the demo on a first start. False
-// when the argument names a library held elsewhere: this instance ends.
-bool LibraryToOpen(const StartOptions& options, std::u16string* path) {
-  path->clear();
-  if (!options.libraryPath.empty()) {
-    const std::u16string arg = ToU16(options.libraryPath);
-    if (!IsLibraryArgument(arg)) return true;
-    if (KindOfPath(arg) == PathKind::kMissing) {
-      ShowLocalMessage(g_mainWindow, UiLanguage(), 36, MB_ICONINFORMATION, options.libraryPath);
-      return true;
-    }
-    if (!CanReadUnshared(arg)) {
-      ShowLocalMessage(g_mainWindow, UiLanguage(), 35, MB_ICONINFORMATION, options.libraryPath);
-      return false;
-    }
-    *path = arg;
-    return true;
-  }
-  const std::u16string last = GetFixedString(g_settings.lastLibraryPath, kPathCapacity);
-  if (g_settings.storeLastLibrary && !last.empty() && FileExists(ToWide(last)) && CanReadUnshared(last)) {
-    *path = last;
-  } else if (options.makeDemoOnFirstRun && SettingsWereNew()) {
-    *path = DemoLibrary();
-  }
-  return true;
-}
-
-}  // namespace
-
-// ----------------------------------------------------------- shared API --
-
-int UiLanguage() { return EffectiveLanguage(g_settings.language); }
-
-void ShowNodeInSecondPane(int id) {
-  if (!g_shell.splitView) OpenSplitView();
-  ShowPageIn(g_shell.editor2, id);
-  InvalidateRect(g_shell.tree, nullptr, FALSE);
-}
-
-void CloseSecondPane() {
-  if (g_shell.splitView) CloseSplitView();
-  Model().set_second_pane_id(0);
-  InvalidateRect(g_shell.tree, nullptr, FALSE);
-}
 
 ShellState CurrentShellState() {
   ShellState s;
@@ -491,285 +303,5 @@ void SetPathLabel(const std::wstring& path) {
   if (g_shell.strip) SetDlgItemTextW(g_shell.strip, kPathLabelId, path.c_str());
 }
 
-void LayoutChildren() {
-  if (!g_mainWindow) return;
-  RECT rc = Client();
-  if (rc.bottom == 0) return;
-  if (g_shell.splitView) g_shell.splitY = FittedSplitY(g_shell.splitY, rc.bottom);
-  int tree = g_shell.readingStep ? 0 : g_settings.treeWidth;
-  MainLayout m = ComputeMainLayout(tree, rc.right, rc.bottom, g_shell.passwordShown, g_shell.splitView,
-                                   g_shell.splitY);
-  Place(g_shell.strip, m.strip);
-  LayoutStrip();
-  LayoutCaptionButtons();
-  Place(g_shell.tree, m.tree);
-  LayoutPasswordBox();
-  Place(g_shell.editor1, m.editor1);
-  if (g_shell.splitView) {
-    Place(g_shell.editor2, m.editor2);
-    for (auto [marker, pane] : {std::pair{g_shell.marker1, m.editor1}, std::pair{g_shell.marker2, m.editor2}}) {
-      if (!marker) continue;
-      POINT pt{pane.x + 1, pane.y + 1};
-      ClientToScreen(g_mainWindow, &pt);
-      SetWindowPos(marker, nullptr, pt.x, pt.y, 2, pane.h - 2, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    }
-  }
-  InvalidateRect(g_mainWindow, nullptr, TRUE);
-}
-
-void SetReadingMode(bool on) {
-  HWND ed = g_shell.currentEditor ? g_shell.currentEditor : g_shell.editor1;
-  if (on) {
-    g_shell.readingStep = 1;
-    RunReading(true);
-    SetButtonStates(kButtonFind, kButtonAlignRight, kStateDisabled);
-    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kReadingBackground);
-    EnableWindow(g_shell.tree, FALSE);
-    ShowWindow(g_shell.tree, SW_HIDE);
-  } else {
-    g_shell.readingStep = 0;
-    RunReading(false);
-    SetButtonStates(kButtonFind, kButtonAlignRight, kStateNormal);
-    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kPageBackground);
-    g_settings.treeWidth = kOpenTreeWidth;
-    EnableWindow(g_shell.tree, TRUE);
-    ShowWindow(g_shell.tree, SW_SHOW);
-  }
-  LayoutChildren();
-}
-
-bool TranslateAppAccelerator(MSG* msg) {
-  // The Search Node window takes its own keys (Escape, Tab) first.
-  if (HWND search = SearchNodeWindow(); search && IsWindowVisible(search) && IsDialogMessageW(search, msg))
-    return true;
-  return g_mainWindow && g_shell.accelerators &&
-         TranslateAcceleratorW(g_mainWindow, g_shell.accelerators, msg) != 0;
-}
-
-namespace {
-
-// A second instance opens beside the first instead of on top of it.
-void PlaceBesideOtherInstance() {
-  if (HWND other = FindOtherInstance()) {
-    RECT r;
-    GetWindowRect(other, &r);
-    g_settings.windowX = r.left + 33;
-    g_settings.windowY = r.top + 33;
-    g_settings.windowWidth = r.right - r.left;
-    g_settings.windowHeight = r.bottom - r.top;
-    g_settings.lastNodeId = 0;
-  }
-}
-
-// Fonts, brushes, pens and bitmaps of the shell.
-void CreateGraphics(HINSTANCE instance) {
-  HDC screenDc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screenDc, LOGPIXELSY);
-  ReleaseDC(nullptr, screenDc);
-  g_shell.uiFont = CreateFontW(MulDiv(11, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
-                               L"Consolas");
-  g_shell.musicFont = CreateFontW(MulDiv(44, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Cantoria");
-  g_shell.windowBrush = CreateSolidBrush(kWindowColor);
-  g_shell.whiteBrush = CreateSolidBrush(RGB(255, 255, 255));
-  g_shell.lightPen = CreatePen(PS_SOLID, 1, RGB(215, 227, 242));
-  g_shell.greyPen = CreatePen(PS_SOLID, 1, RGB(160, 160, 160));
-  g_shell.gripV = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_GRIP_VERTICAL), IMAGE_BITMAP, 0, 0, 0));
-  g_shell.gripH = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_GRIP_HORIZONTAL), IMAGE_BITMAP, 0, 0, 0));
-  g_classBrushes[0] = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  g_classBrushes[1] = CreateSolidBrush(RGB(51, 153, 255));
-  g_classBrushes[2] = CreateSolidBrush(RGB(255, 155, 0));
-}
-
-// The window classes, in their fixed order.
-void RegisterWindowClasses(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  for (size_t i = 0; i < sizeof kClasses / sizeof kClasses[0]; ++i) {
-    const ClassRow& row = kClasses[i];
-    wc.lpszClassName = row.name;
-    wc.lpfnWndProc = row.proc;
-    wc.style = row.style;
-    wc.hbrBackground = row.brush == 0 ? g_shell.windowBrush : g_classBrushes[row.brush - 1];
-    if (lstrcmpW(row.name, L"appW") == 0) {
-      wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LOREWELL));
-      wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_LOREWELL), IMAGE_ICON, 16, 16, 0));
-    }
-    if (!RegisterClassExW(&wc)) Fatal(row.failure);
-    g_registered[i] = true;
-  }
-}
-
-// The player, the strip, the tree, the page panes and the pop-ups.
-void CreateChildWindows() {
-  g_shell.player = CreateShellWindow(WS_EX_LAYERED, L"playW", WS_POPUP, g_mainWindow, 0, "!playW");
-  SetLayeredWindowAttributes(g_shell.player, 0, 111, LWA_ALPHA);
-
-  RECT rc;
-  GetClientRect(g_mainWindow, &rc);
-  g_settings.clientWidth = rc.right;
-  g_settings.clientHeight = rc.bottom;
-  CreateShellWindow(0, L"tb", WS_CHILD | WS_VISIBLE, g_mainWindow, 0, "!tb", rc.right, kStripHeight);
-
-  g_shell.tree = CreateShellWindow(WS_EX_COMPOSITED | WS_EX_STATICEDGE, WC_TREEVIEWW,
-                                   WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS |
-                                       TVS_SHOWSELALWAYS | TVS_NOHSCROLL,
-                                   g_mainWindow, kTreeId, "!t");
-  SendMessageW(g_shell.tree, WM_SETFONT, reinterpret_cast<WPARAM>(g_shell.uiFont), FALSE);
-
-  static HMODULE richEdit = LoadLibraryW(L"msftedit.dll");
-  if (!richEdit) Fatal("!msftedit");
-  g_shell.editor1 = CreateEditor(kEditor1Id);
-  g_shell.editor2 = CreateEditor(kEditor2Id);
-  g_shell.scratch = CreateShellWindow(0, MSFTEDIT_CLASS, WS_CHILD | ES_MULTILINE, g_mainWindow, kScratchId, "!ricf");
-
-  g_shell.tooltip = CreateShellWindow(WS_EX_TOPMOST, TOOLTIPS_CLASSW, WS_POPUP | TTS_ALWAYSTIP, g_mainWindow, 0, "!tt");
-  g_shell.overlay = CreateShellWindow(0, L"div", WS_POPUP, g_mainWindow, 0, "!div1");
-  g_shell.options = CreateShellWindow(0, L"div", WS_POPUP, g_shell.overlay, 0, "!div2", 333, 300);
-  g_shell.marker1 = CreateShellWindow(WS_EX_NOACTIVATE, L"alb", WS_POPUP, g_shell.editor1, 0, "!alb");
-  g_shell.marker2 = CreateShellWindow(WS_EX_NOACTIVATE, L"roz", WS_POPUP, g_shell.editor2, 0, "!roz");
-}
-
-}  // namespace
-
-int StartApplication(HINSTANCE instance, const StartOptions& options) {
-  g_instance = instance;
-  if (LoadSettings(options.settingsFolder) != LoadResult::kOk) return 1;
-
-  // A stored layout the window cannot draw is corrected, not refused.
-  Box screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  for (const std::string& note : ClampStoredLayout(&g_settings, screen))
-    OutputDebugStringA(("lorewell: settings corrected: " + note + "\n").c_str());
-
-  PlaceBesideOtherInstance();
-
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
-                                           ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-
-  CreateGraphics(instance);
-
-  // Re-keyed libraries replace the old file with MoveFileExW write-through;
-  // "already open" means what Windows means by it, a file that cannot be
-  // opened with no sharing.
-  InstallWindowsFileChecks();
-
-  RegisterShellRoutines();
-  RegisterStoreRoutines();
-  RegisterEditorRoutines();
-  RegisterMusicRoutines();
-  RegisterExecRoutines();
-  RegisterOnlineRoutines();
-
-  RegisterWindowClasses(instance);
-
-  g_mainWindow = CreateWindowExW(WS_EX_ACCEPTFILES, L"appW", L"",
-                                 WS_POPUP | WS_CLIPCHILDREN | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
-                                 g_settings.windowX, g_settings.windowY, g_settings.windowWidth,
-                                 g_settings.windowHeight, nullptr, nullptr, instance, nullptr);
-  if (!g_mainWindow) Fatal("!appW");
-  // The taskbar label; set through the default procedure as the window has
-  // no caption of its own.
-  DefWindowProcW(g_mainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Lorewell"));
-  RegisterHotKey(g_mainWindow, kHotKeyRestore, MOD_SHIFT, VK_ESCAPE);
-
-  CreateChildWindows();
-
-  // Until a node is selected the buttons from Execute to Right align are off.
-  SetButtonStates(kButtonExecute, kButtonAlignRight, kStateDisabled);
-
-  LoadMenuOfLanguage();
-  SetStripTooltips();
-  CreateSearchNodeWindow();
-  OpenMidiOutput(g_mainWindow, g_settings.instrumentIndex);
-  g_shell.currentEditor = g_shell.editor1;
-  SetWindowPos(g_mainWindow, g_settings.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-  StartLibraryWindow(g_mainWindow, g_shell.tree, LibraryMemoryOf(g_settings), StoredPassword());
-  StartTreeWindow(g_shell.tree);
-  CreatePasswordBox();
-  std::u16string first;
-  if (!LibraryToOpen(options, &first)) {
-    DestroyWindow(g_mainWindow);
-    g_mainWindow = nullptr;
-    EndApplication();
-    return 0;
-  }
-
-  ShowWindow(g_mainWindow, options.showCommand);
-  LayoutChildren();
-  UpdateWindow(g_mainWindow);
-  g_shell.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
-  // The window is up while the open worker fills the tree.
-  if (!first.empty()) OpenLibraryPath(first);
-  return 0;
-}
-
-int RunMessageLoop() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (TranslateAppAccelerator(&msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
-}
-
-int CloseApplication() {
-  if (Store().busy()) {
-    ShowLocalMessage(g_mainWindow, UiLanguage(), 33, MB_ICONINFORMATION);
-    return 1;
-  }
-  SettingsCloseState state;
-  state.libraryOpen = Store().library_open();
-  state.libraryPath = Store().current_path();
-  state.passwordInUse = Store().password();
-  state.readingMode = g_shell.readingStep != 0;
-  state.maximized = IsZoomed(g_mainWindow) != 0;
-  KillTimer(g_mainWindow, kSaveTimer);
-  if (g_shell.tree) TreeView_EndEditLabelNow(g_shell.tree, FALSE);
-  KeepLibraryMemory(Store().memory(), &g_settings);
-  // The pages are saved and the library closed before the settings go.
-  EndLibraryWindow();
-  PrepareSettingsForSave(&g_settings, state);
-  std::wstring why;
-  if (!SaveSettings(&why)) {
-    // The previous file is kept; the choices of this run are not, and the
-    // user should know before the window goes.
-    ShowMessage(g_mainWindow, LoadMessage(UiLanguage(), 67, g_settingsFilePath) + why,
-                MB_ICONERROR);
-  }
-  UnregisterHotKey(g_mainWindow, kHotKeyRestore);
-  DestroyWindow(g_mainWindow);
-  g_mainWindow = nullptr;
-  return 0;
-}
-
-void EndApplication() {
-  EndLibraryWindow();
-  if (g_mainWindow && IsWindow(g_mainWindow)) DestroyWindow(g_mainWindow);
-  g_mainWindow = nullptr;
-  CloseMidiOutput();
-  FreeStripButtons();
-  if (g_shell.menu) DestroyMenu(g_shell.menu);
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(g_shell.uiFont), static_cast<HGDIOBJ>(g_shell.musicFont),
-                    static_cast<HGDIOBJ>(g_shell.windowBrush), static_cast<HGDIOBJ>(g_shell.whiteBrush),
-                    static_cast<HGDIOBJ>(g_shell.lightPen), static_cast<HGDIOBJ>(g_shell.greyPen),
-                    static_cast<HGDIOBJ>(g_shell.gripV), static_cast<HGDIOBJ>(g_shell.gripH),
-                    static_cast<HGDIOBJ>(g_classBrushes[1]), static_cast<HGDIOBJ>(g_classBrushes[2])})
-    if (o) DeleteObject(o);
-  g_classBrushes[1] = g_classBrushes[2] = nullptr;
-  for (size_t i = 0; i < sizeof kClasses / sizeof kClasses[0]; ++i) {
-    if (g_registered[i]) UnregisterClassW(kClasses[i].name, g_instance);
-    g_registered[i] = false;
-  }
-  g_shell = Shell{};
-}
 
 }  // namespace lw

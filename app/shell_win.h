@@ -36,11 +36,9 @@ struct Shell {
   HWND marker2 = nullptr;
   HWND currentEditor = nullptr;   // every editor command acts on it
   HFONT uiFont = nullptr;
-  HFONT musicFont = nullptr;
   HBRUSH windowBrush = nullptr;
   HBRUSH whiteBrush = nullptr;
   HPEN lightPen = nullptr;
-  HPEN greyPen = nullptr;
   HBITMAP gripV = nullptr;  // 778
   HBITMAP gripH = nullptr;  // 346
   HMENU menu = nullptr;     // resource `language`

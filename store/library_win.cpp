@@ -15,6 +15,7 @@
 #include "base/wide_win.h"
 #include "store/file_safety.h"
 #include "store/page_store.h"
+#include "store/search_node_win.h"
 #include "store/tree_ops.h"
 #include "store/tree_view_win.h"
 
@@ -38,6 +39,7 @@ std::unique_ptr<TreeView> g_view;
 std::function<bool()> g_pageSaver;
 std::function<void()> g_passwordPrompt;
 bool g_workerRunning = false;
+std::u16string g_shownPath;  // the library the window last showed
 
 bool OnUiThread() { return GetCurrentThreadId() == g_uiThread; }
 
@@ -205,6 +207,10 @@ void SetPasswordPrompt(std::function<void()> prompt) { g_passwordPrompt = std::m
 
 void ShowLibraryState() {
   const NodeStore& store = Store();
+  if (store.current_path() != g_shownPath) {
+    CloseSearchNode();
+    g_shownPath = store.current_path();
+  }
   const std::u16string& path =
       store.library_open() ? store.current_path()
                            : (store.decryption_pending() ? store.pending_path() : std::u16string());

@@ -213,4 +213,8 @@ void ShowSearchNode() {
 
 void SearchNodeCommand(int) { ShowSearchNode(); }
 
+void CloseSearchNode() {
+  if (HWND window = SearchNodeWindow()) HideAndEmpty(window);
+}
+
 }  // namespace lw

@@ -35,6 +35,10 @@ HWND SearchNodeWindow();
 // library is open.
 void ShowSearchNode();
 
+// Hides the window and forgets its hits (another library was opened, or
+// the library closed: the hits were of the one before).
+void CloseSearchNode();
+
 // The command routine that shows the window (the id is not needed).
 void SearchNodeCommand(int id);
 
