@@ -16,6 +16,7 @@
 #include "store/library_win.h"
 #include "store/tree_ops.h"
 #include "store/tree_view_win.h"
+#include "store/tree_win.h"
 #include "wintest/harness_win.h"
 
 namespace lw::wintest {
@@ -105,6 +106,48 @@ TEST_F(TreeWindow, ShowsTheFileAndSkipsRowsOutsideTheTree) {
   Pump(10);
   EXPECT_EQ(Model().selected(), Model().ItemOf(614));
   SaveScreenshot(g_mainWindow, "tree-with-favourites");
+  EXPECT_EQ(Close(), 0);
+}
+
+// The context menu for the selected node, closed as soon as it is shown;
+// the items that came up enabled, "+" marking a checked one.
+std::wstring MenuFor() {
+  SetCursorPos(0, 0);  // off the tree: the menu is for the selection
+  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    EndMenu();
+  });
+  ShowTreeMenu();
+  Pump(10);
+  HMENU popup = GetSubMenu(g_shell.menu, 2);
+  std::wstring enabled;
+  const std::pair<int, const wchar_t*> items[] = {
+      {kCmdNodeCut, L"cut "},    {kCmdNodeCopy, L"copy "},      {kCmdNodePaste, L"paste "},
+      {kCmdNodeDelete, L"del "}, {kCmdNewFolder, L"folder "},   {kCmdNewBook, L"book "},
+      {kCmdNewFile, L"file "},   {kCmdNodeMoveUp, L"up "},      {kCmdNodeMoveDown, L"down "},
+      {kCmdNodeFavorite, L"fav"}, {kCmdNodeSort, L" sort"}};
+  for (const auto& [id, name] : items) {
+    const UINT state = GetMenuState(popup, id, MF_BYCOMMAND);
+    if (!(state & MF_GRAYED)) enabled += name;
+    if (state & MF_CHECKED) enabled += L"+";
+  }
+  return enabled;
+}
+
+TEST_F(TreeWindow, ContextMenuFollowsTheKindOfNode) {
+  ASSERT_EQ(StartWith(kRows), 0);
+  Select(0);
+  EXPECT_EQ(MenuFor(), L"del folder ");
+  Select(100);
+  EXPECT_EQ(MenuFor(), L"cut copy del book down  sort");
+  Select(504);
+  EXPECT_EQ(MenuFor(), L"cut copy del down fav");
+  Select(614);
+  EXPECT_EQ(MenuFor(), L"cut copy del up fav+");
+  RunCommand(kCmdNodeCopy);
+  Select(302);
+  EXPECT_EQ(MenuFor(), L"cut copy paste del file down fav sort") << "a book takes the copied file";
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Close(), 0);
 }
 
