@@ -71,114 +71,130 @@ struct Group {
 
 }  // namespace
 
-std::u16string RtfToText(std::string_view rtf) {
-  std::u16string out;
-  std::vector<Group> stack{Group{}};
-  int code_page = 1252;
-  int pending_fallback = 0;  // characters still to skip after a \uN
-  const std::size_t n = rtf.size();
-  std::size_t k = 0;
+namespace {
 
-  auto emit = [&](char16_t c) {
-    if (pending_fallback > 0) {
-      --pending_fallback;
+// Reads the text of an RTF document: groups, control symbols and words,
+// \uN with its fallback characters, and bytes of the document's code page.
+class RtfTextReader {
+ public:
+  explicit RtfTextReader(std::string_view rtf) : rtf_(rtf) {}
+
+  std::u16string Read() {
+    while (k_ < rtf_.size()) {
+      const char c = rtf_[k_++];
+      if (c == '{') {
+        stack_.push_back(stack_.back());
+        // "{\*\name ...}": a destination a reader may ignore.
+        if (rtf_.substr(k_, 2) == "\\*") stack_.back().skip = true;
+      } else if (c == '}') {
+        if (stack_.size() > 1) stack_.pop_back();
+        pending_fallback_ = 0;
+      } else if (c == '\\') {
+        Control();
+      } else if (c != '\r' && c != '\n') {
+        Emit(static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : Byte(static_cast<unsigned char>(c)));
+      }
+    }
+    return std::move(out_);
+  }
+
+ private:
+  char16_t Byte(unsigned char b) const { return FromCodePage(b, code_page_); }
+
+  void Emit(char16_t c) {
+    if (pending_fallback_ > 0) {
+      --pending_fallback_;
       return;
     }
-    if (!stack.back().skip) out += c;
-  };
+    if (!stack_.back().skip) out_ += c;
+  }
 
-  while (k < n) {
-    const char c = rtf[k];
-    if (c == '{') {
-      stack.push_back(stack.back());
-      ++k;
-      // "{\*\name ...}": a destination a reader may ignore.
-      if (rtf.substr(k, 2) == "\\*") stack.back().skip = true;
-      continue;
+  // After a backslash: a control symbol or a control word.
+  void Control() {
+    if (k_ >= rtf_.size()) return;
+    const char s = rtf_[k_];
+    if (std::isalpha(static_cast<unsigned char>(s))) {
+      Word();
+      return;
     }
-    if (c == '}') {
-      if (stack.size() > 1) stack.pop_back();
-      pending_fallback = 0;
-      ++k;
-      continue;
-    }
-    if (c == '\r' || c == '\n') {
-      ++k;
-      continue;
-    }
-    if (c != '\\') {
-      emit(static_cast<unsigned char>(c) < 0x80 ? char16_t(c)
-                                                : FromCodePage(static_cast<unsigned char>(c),
-                                                               code_page));
-      ++k;
-      continue;
-    }
-    // A control symbol or word.
-    ++k;
-    if (k >= n) break;
-    const char s = rtf[k];
-    if (!std::isalpha(static_cast<unsigned char>(s))) {
-      ++k;
-      switch (s) {
-        case '\\': case '{': case '}': emit(char16_t(s)); break;
-        case '~': emit(u'\u00A0'); break;
-        case '_': emit(u'\u2011'); break;
-        case '\'': {
-          if (k + 2 <= n) {
-            const std::string hex(rtf.substr(k, 2));
-            k += 2;
-            emit(FromCodePage(static_cast<unsigned char>(std::strtol(hex.c_str(), nullptr, 16)),
-                              code_page));
-          }
-          break;
+    ++k_;
+    switch (s) {
+      case '\\': case '{': case '}': Emit(char16_t(s)); break;
+      case '~': Emit(u'\u00A0'); break;
+      case '_': Emit(u'\u2011'); break;
+      case '\'':
+        if (k_ + 2 <= rtf_.size()) {
+          const std::string hex(rtf_.substr(k_, 2));
+          k_ += 2;
+          Emit(Byte(static_cast<unsigned char>(std::strtol(hex.c_str(), nullptr, 16))));
         }
-        case '\r': case '\n': emit(u'\r'); emit(u'\n'); break;  // same as \par
-        default: break;  // \- \| \: and the like: nothing
-      }
-      continue;
+        break;
+      case '\r': case '\n': Emit(u'\r'); Emit(u'\n'); break;  // same as \par
+      default: break;  // \- \| \: and the like: nothing
     }
-    std::size_t w = k;
-    while (w < n && std::isalpha(static_cast<unsigned char>(rtf[w]))) ++w;
-    const std::string_view word = rtf.substr(k, w - k);
+  }
+
+  // A control word with its optional numeric parameter.
+  void Word() {
+    const std::size_t n = rtf_.size();
+    std::size_t w = k_;
+    while (w < n && std::isalpha(static_cast<unsigned char>(rtf_[w]))) ++w;
+    const std::string_view word = rtf_.substr(k_, w - k_);
     bool has_param = false;
     long param = 0;
     std::size_t p = w;
-    if (p < n && (rtf[p] == '-' || std::isdigit(static_cast<unsigned char>(rtf[p])))) {
+    if (p < n && (rtf_[p] == '-' || std::isdigit(static_cast<unsigned char>(rtf_[p])))) {
       std::size_t q = p + 1;
-      while (q < n && std::isdigit(static_cast<unsigned char>(rtf[q]))) ++q;
-      param = std::strtol(std::string(rtf.substr(p, q - p)).c_str(), nullptr, 10);
+      while (q < n && std::isdigit(static_cast<unsigned char>(rtf_[q]))) ++q;
+      param = std::strtol(std::string(rtf_.substr(p, q - p)).c_str(), nullptr, 10);
       has_param = true;
       p = q;
     }
-    if (p < n && rtf[p] == ' ') ++p;  // the delimiting space belongs to the word
-    k = p;
-
-    if (word == "bin" && has_param) {
-      k += static_cast<std::size_t>(param > 0 ? param : 0);
-      continue;
+    if (p < n && rtf_[p] == ' ') ++p;  // the delimiting space belongs to the word
+    k_ = p;
+    if (has_param) {
+      if (Parameterised(word, param)) return;
     }
     if (SkippedDestination(word)) {
-      stack.back().skip = true;
-    } else if (word == "ansicpg" && has_param) {
-      code_page = static_cast<int>(param);
-    } else if (word == "uc" && has_param) {
-      stack.back().uc = static_cast<int>(param);
-    } else if (word == "u" && has_param) {
-      const long v = param < 0 ? param + 65536 : param;
-      emit(static_cast<char16_t>(v));
-      pending_fallback = stack.back().uc;
-      continue;
+      stack_.back().skip = true;
     } else if (word == "par" || word == "row" || word == "line" || word == "sect" ||
                word == "page") {
-      if (!stack.back().skip) out += u"\r\n";
+      if (!stack_.back().skip) out_ += u"\r\n";
     } else if (const char16_t symbol = SymbolOf(word)) {
-      emit(symbol);
+      Emit(symbol);
     }
     // A control word ends the fallback of a \uN only by being one of its
     // characters (\'hh above); others are formatting and skipped.
   }
-  return out;
-}
+
+  // The words whose parameter matters; true when `word` was one of them.
+  bool Parameterised(std::string_view word, long param) {
+    if (word == "bin") {
+      k_ += static_cast<std::size_t>(param > 0 ? param : 0);
+    } else if (word == "ansicpg") {
+      code_page_ = static_cast<int>(param);
+    } else if (word == "uc") {
+      stack_.back().uc = static_cast<int>(param);
+    } else if (word == "u") {
+      Emit(static_cast<char16_t>(param < 0 ? param + 65536 : param));
+      pending_fallback_ = stack_.back().uc;
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  std::string_view rtf_;
+  std::size_t k_ = 0;
+  std::u16string out_;
+  std::vector<Group> stack_{Group{}};
+  int code_page_ = 1252;
+  int pending_fallback_ = 0;  // characters still to skip after a \uN
+};
+
+}  // namespace
+
+std::u16string RtfToText(std::string_view rtf) { return RtfTextReader(rtf).Read(); }
 
 std::string PageFileBytes(const std::u16string& path, std::string_view rtf) {
   const std::size_t n = path.size();
