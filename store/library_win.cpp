@@ -13,6 +13,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "store/file_dialog_win.h"
 #include "store/file_safety.h"
 #include "store/page_store.h"
 #include "store/search_node_win.h"
@@ -275,26 +276,21 @@ void OpenFinished(const OpenResult& result, const std::u16string& path) {
   SetFocus(g_shell.tree);
 }
 
-PathDialog g_pathDialog;
-
 // The request of the library dialogs: title `title`, the library filter.
-PathRequest LibraryRequest(bool save, int title) {
-  PathRequest request;
+FileDialogRequest LibraryRequest(bool save, int title) {
+  FileDialogRequest request;
   request.save = save;
   request.title = LoadMessage(Language(), title);
   request.filter = LoadMessage(Language(), kTextFilter);
   request.filter.push_back(L'\0');
   request.filter += L"*.db";
   request.filter.push_back(L'\0');
-  if (save) request.initial = LoadMessage(Language(), 18);
+  request.default_extension = L"db";
+  if (save) request.file_name = LoadMessage(Language(), 18);
   request.flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_LONGNAMES | OFN_NONETWORKBUTTON |
                   OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
   return request;
-}
-
-bool AskPath(bool save, int title, std::wstring* path) {
-  return AskForPath(LibraryRequest(save, title), path);
 }
 
 // The "lorew" folder beside the program, made on first use, in Explorer.
@@ -310,26 +306,6 @@ void ExploreLibraryFolder() {
 }
 
 }  // namespace
-
-void SetPathDialog(PathDialog dialog) { g_pathDialog = std::move(dialog); }
-
-bool AskForPath(const PathRequest& request, std::wstring* path) {
-  if (g_pathDialog) return g_pathDialog(request, path);
-  wchar_t buffer[MAX_PATH] = L"";
-  lstrcpynW(buffer, request.initial.c_str(), MAX_PATH);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = g_main;
-  ofn.lpstrFilter = request.filter.c_str();
-  ofn.lpstrFile = buffer;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrTitle = request.title.c_str();
-  ofn.lpstrDefExt = L"db";
-  ofn.Flags = request.flags;
-  if (!(request.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
-  *path = buffer;
-  return true;
-}
 
 void OpenLibraryPath(const std::u16string& path) {
   NodeStore& store = Store();
@@ -354,29 +330,29 @@ void OpenLibraryCommand() {
     ExploreLibraryFolder();
     return;
   }
-  std::wstring path;
-  if (!AskPath(false, kTextOpenTitle, &path)) return;
+  const std::optional<std::u16string> path = AskForFile(LibraryRequest(false, kTextOpenTitle));
+  if (!path) return;
   // Held by another program (or this one): the store's one test.
-  if (Store().IsAlreadyOpen(ToU16(path))) {
-    ShowLocalMessage(g_main, Language(), 35, MB_ICONINFORMATION, path);
+  if (Store().IsAlreadyOpen(*path)) {
+    ShowLocalMessage(g_main, Language(), 35, MB_ICONINFORMATION, ToWide(*path));
     return;
   }
-  OpenLibraryPath(ToU16(path));
+  OpenLibraryPath(*path);
 }
 
 void NewLibraryCommand() {
   NodeStore& store = Store();
   if (store.busy()) return;
-  std::wstring path;
-  if (!AskPath(true, kTextNewTitle, &path)) return;
-  if (store.library_open() && ToU16(path) == store.current_path()) {
-    ShowLocalMessage(g_main, Language(), 35, MB_ICONINFORMATION, path);
+  const std::optional<std::u16string> path = AskForFile(LibraryRequest(true, kTextNewTitle));
+  if (!path) return;
+  if (store.library_open() && *path == store.current_path()) {
+    SayOutcome(OpenOutcome::kAlreadyOpen, *path);
     return;
   }
   if (!SaveEditedPages()) return;
-  const OpenResult result = store.NewLibrary(ToU16(path), Model());
+  const OpenResult result = store.NewLibrary(*path, Model());
   ShowLibraryState();
-  SayOutcome(result.outcome, ToU16(path));
+  SayOutcome(result.outcome, *path);
   ShowShownPage(result.outcome == OpenOutcome::kOpened ? result.page : ShownPage{});
   if (result.outcome == OpenOutcome::kOpened) SetFocus(g_shell.tree);
 }

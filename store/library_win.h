@@ -72,18 +72,6 @@ bool SaveEditedPages();
 
 // --- Life cycle ----------------------------------------------------------------
 
-// The open and save dialogs of the library commands. Tests replace them
-// (common dialogs cannot be driven under Wine) and see what was asked.
-struct PathRequest {
-  bool save = false;
-  std::wstring title;
-  std::wstring filter;  // "label\0pattern\0"
-  std::wstring initial;
-  DWORD flags = 0;
-};
-using PathDialog = std::function<bool(const PathRequest& request, std::wstring* path)>;
-void SetPathDialog(PathDialog dialog);  // nullptr: the common dialogs
-bool AskForPath(const PathRequest& request, std::wstring* path);
 
 // New library: the save dialog, then an empty library at the chosen path.
 void NewLibraryCommand();

@@ -28,12 +28,9 @@ constexpr int kTextImportDialog = 77;
 constexpr int kTextExportDialog = 78;
 constexpr int kTextConvertDialog = 79;
 constexpr int kMsgPageExportLater = 80;
-constexpr int kMsgPathTooLong = 81;
 constexpr int kMsgConvertTargetExists = 82;
 constexpr int kMsgConverted = 83;
 constexpr int kMsgClipboardFailed = 84;
-// "Error: %i. Restart the application." for a dialog that could not be shown.
-constexpr int kMsgDialogFailed = 26;
 constexpr int kMsgBusy = 33;
 constexpr int kMsgNoLibrary = 34;
 constexpr int kMsgExportEnciphered = 65;
@@ -46,36 +43,8 @@ constexpr DWORD kDialogFlags =
 constexpr DWORD kOpenFlags = kDialogFlags | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
 constexpr DWORD kSaveFlags = kDialogFlags | OFN_OVERWRITEPROMPT;
 
-FileDialogFn g_fileDialog = nullptr;
-
 int Say(int message, UINT icon, const std::wstring& arg = std::wstring()) {
   return ShowLocalMessage(g_mainWindow, UiLanguage(), message, icon, arg);
-}
-
-FileDialogResult RunCommonDialog(const FileDialogRequest& request) {
-  wchar_t buffer[MAX_PATH] = L"";
-  lstrcpynW(buffer, request.file_name.c_str(), MAX_PATH);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = g_mainWindow;
-  ofn.lpstrFilter = request.filter.c_str();
-  ofn.lpstrFile = buffer;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrTitle = request.title.c_str();
-  ofn.lpstrDefExt = request.default_extension.empty() ? nullptr : request.default_extension.c_str();
-  ofn.Flags = request.flags;
-  FileDialogResult result;
-  if (request.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) {
-    result.answer = FileDialogResult::Answer::kChosen;
-    result.path = buffer;
-    return result;
-  }
-  result.error = CommDlgExtendedError();
-  using A = FileDialogResult::Answer;
-  result.answer = result.error == 0                      ? A::kCancelled
-                  : result.error == FNERR_BUFFERTOOSMALL ? A::kTooLong
-                                                         : A::kFailed;
-  return result;
 }
 
 // The dialog of text `text` in the interface language: its title, and its
@@ -92,32 +61,6 @@ FileDialogRequest DialogOf(int text, bool save) {
   }
   request.flags = save ? kSaveFlags : kOpenFlags;
   return request;
-}
-
-// The path the user chose; nothing when the dialog was cancelled or gave no
-// usable path (the user was told why).
-std::optional<std::u16string> AskPath(const FileDialogRequest& request) {
-  FileDialogResult result = (g_fileDialog ? g_fileDialog : RunCommonDialog)(request);
-  using A = FileDialogResult::Answer;
-  if (result.answer == A::kChosen && result.path.size() > kMaxLibraryPathLength)
-    result.answer = A::kTooLong;
-  switch (result.answer) {
-    case A::kChosen:
-      return ToU16(result.path);
-    case A::kTooLong:
-      Say(kMsgPathTooLong, MB_ICONINFORMATION);
-      break;
-    case A::kFailed: {
-      std::wstring text = LoadMessage(UiLanguage(), kMsgDialogFailed);
-      const size_t at = text.find(L"%i");
-      if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(result.error));
-      ShowMessage(g_mainWindow, text, MB_ICONERROR);
-      break;
-    }
-    case A::kCancelled:
-      break;
-  }
-  return std::nullopt;
 }
 
 // The claim for a worker; empty, and the user told, while another one runs.
@@ -202,7 +145,6 @@ bool PutRtfOnClipboard(const std::string& rtf, DWORD* error) {
 
 }  // namespace
 
-void SetFileDialogForTest(FileDialogFn fn) { g_fileDialog = fn; }
 
 void ImportCommand(int) {
   if (!Store().library_open()) {
@@ -213,7 +155,7 @@ void ImportCommand(int) {
     Say(kMsgBusy, MB_ICONINFORMATION);
     return;
   }
-  const std::optional<std::u16string> source = AskPath(DialogOf(kTextImportDialog, false));
+  const std::optional<std::u16string> source = AskForFile(DialogOf(kTextImportDialog, false));
   if (!source || !SaveEditedPages()) return;
   WorkClaim claim = ClaimOrSay();
   if (!claim) return;
@@ -247,7 +189,7 @@ void ExportCommand(int) {
   FileDialogRequest request = DialogOf(kTextExportDialog, true);
   request.default_extension = L"db";
   request.file_name = ToWide(ExportFileName(node->text()));
-  const std::optional<std::u16string> target = AskPath(request);
+  const std::optional<std::u16string> target = AskForFile(request);
   std::optional<std::string> page;
   if (!target || !ReadOwnPage(node->id(), &page)) return;
   WorkClaim claim = ClaimOrSay();
@@ -269,7 +211,7 @@ void ConvertCommand(int) {
     Say(kMsgBusy, MB_ICONINFORMATION);
     return;
   }
-  const std::optional<std::u16string> source = AskPath(DialogOf(kTextConvertDialog, false));
+  const std::optional<std::u16string> source = AskForFile(DialogOf(kTextConvertDialog, false));
   if (!source) return;
   WorkClaim claim = ClaimOrSay();
   if (!claim) return;

@@ -140,34 +140,6 @@ TEST_F(Transfer, ImportFromTheMenuAddsTheSourceAfterASeparatorAndRefusesAnEnciph
   EXPECT_EQ(Shape(lib), imported);
 }
 
-TEST_F(Transfer, CloseDuringAnImportIsRefusedUntilTheImportEnds) {
-  std::vector<Row> big;
-  for (int f = 0, n = 1; f < 10; ++f) {
-    const int folder = MakeNodeId(n++, NodeKind::kFolder);
-    big.push_back({folder, 0, f, "Dosar", {}});
-    for (int b = 0; b < 40; ++b) {
-      const int book = MakeNodeId(n++, NodeKind::kBook);
-      big.push_back({book, folder, b, "Carte", {}});
-      for (int k = 0; k < 20; ++k)
-        big.push_back({MakeNodeId(n++, NodeKind::kFile), book, k, "Fișă", "{\\rtf1 p}"s});
-    }
-  }
-  const std::wstring lib = Path("lib.db"), src = Path("mare.db");
-  WriteLibrary(ToU16(lib), kHome);
-  WriteLibrary(ToU16(src), big);
-  StartWith(lib);
-
-  g_answer = src;
-  EXPECT_EQ(DispatchCommand(kCmdImport), CommandOutcome::kRan);
-  ASSERT_TRUE(Store().busy());
-  AnswerNextBox(IDOK);
-  SendMessageW(g_mainWindow, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(IsWindow(g_mainWindow)) << "the close was refused";
-  EXPECT_EQ(LastBox(), LoadMessage(409, 33));
-  WaitForWorker();
-  EXPECT_EQ(ReadRows(ToU16(lib)).size(), kHome.size() + 1 + big.size());
-}
-
 TEST_F(Transfer, ExportOfABookWritesItUnderItsFolderWithIdsAndOrders) {
   const std::wstring lib = Path("lib.db"), target = Path("export.db");
   WriteLibrary(ToU16(lib), {{100, 0, 0, "Ana: notițe", "{\\rtf1 dosar}"s},

@@ -12,6 +12,7 @@
 #include "app/shell_win.h"
 #include "base/utf.h"
 #include "base/wide_win.h"
+#include "store/file_dialog_win.h"
 #include "store/library_fixture.h"
 #include "store/library_win.h"
 #include "store/tree_ops.h"
@@ -23,6 +24,8 @@ namespace lw::wintest {
 namespace {
 
 using lw::testing::Row;
+
+std::wstring g_asked, g_newPath;  // the file dialog's title, and its answer
 
 // Folders A (100) and B (200); A holds books a1 (302) and the favourite a2
 // (412); a1 holds x (504) and the favourite y (614); B holds b1 (702).
@@ -240,15 +243,14 @@ TEST_F(TreeWindow, MoveSortAndDeleteAll) {
 
 TEST_F(TreeWindow, NewLibraryAndCloseWhileOpening) {
   ASSERT_EQ(StartWith({}), 0);
-  std::wstring asked;
-  SetPathDialog([&](const PathRequest& request, std::wstring* path) {
-    asked = request.title;
-    *path = Path("fresh.db");
-    return true;
+  SetFileDialogForTest([](const FileDialogRequest& request) {
+    g_asked = request.title;
+    return FileDialogResult{FileDialogResult::Answer::kChosen, g_newPath, 0};
   });
+  g_newPath = Path("fresh.db");
   RunCommand(kCmdNewLibrary);
-  SetPathDialog(nullptr);
-  EXPECT_EQ(asked, L"New db file");
+  SetFileDialogForTest(nullptr);
+  EXPECT_EQ(g_asked, L"New db file");
   EXPECT_EQ(Store().current_path(), ToU16(Path("fresh.db")));
   EXPECT_EQ(TreeLabels(g_shell.tree), (std::vector<std::wstring>{L"Favorites", L"fresh.db"}));
   EXPECT_EQ(Model().selected(), Model().library_root());
