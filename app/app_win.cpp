@@ -16,6 +16,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "store/library_win.h"
 #include "store/search_node_win.h"
 #include "store/tree_win.h"
@@ -29,32 +30,6 @@ Shell g_shell;
 namespace {
 
 // -------------------------------------------------------- notifications --
-
-// Sub-menu `index` of the menu, at the cursor.
-void ShowPopupMenu(int index) {
-  POINT pt;
-  GetCursorPos(&pt);
-  if (HMENU popup = GetSubMenu(g_shell.menu, index))
-    TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, g_mainWindow, nullptr);
-}
-
-LRESULT OnEditorNotify(NMHDR* nm) {
-  if (nm->code != EN_MSGFILTER) return 0;
-  auto* f = reinterpret_cast<MSGFILTER*>(nm);
-  if (g_shell.readingStep != 0) {
-    if (f->msg == WM_MOUSEWHEEL) {
-      g_shell.readingStep = GET_WHEEL_DELTA_WPARAM(f->wParam) <= 0 ? 1 : -1;
-      return 1;
-    }
-    if (f->msg == WM_MBUTTONDOWN) {
-      RunReading(!g_shell.readingRunning);
-      return 1;
-    }
-  }
-  if (f->msg == WM_RBUTTONUP && !(nm->hwndFrom == g_shell.editor1 && Model().selected_id() == 0))
-    ShowPopupMenu(3);
-  return 0;
-}
 
 void OnDropFiles(HDROP drop) {
   if (Store().busy()) {
@@ -166,7 +141,7 @@ LRESULT OnPosChanged(HWND, WPARAM, LPARAM lp) {
 LRESULT OnNotify(HWND, WPARAM, LPARAM lp) {
   auto* nm = reinterpret_cast<NMHDR*>(lp);
   if (nm->idFrom == kTreeId) return OnTreeNotify(nm);
-  if (nm->idFrom == kEditor1Id || nm->idFrom == kEditor2Id) return OnEditorNotify(nm);
+  if (nm->idFrom == kEditor1Id || nm->idFrom == kEditor2Id) return OnPaneNotify(nm);
   return 0;
 }
 
@@ -177,9 +152,8 @@ LRESULT OnCommand(HWND, WPARAM wp, LPARAM lp) {
     const int node = TreeCommandForKey(LOWORD(wp));
     if (node == kTreeSearchesNodes) SearchNodeCommand(LOWORD(wp));
     else if (node >= 0) RunCommand(node ? node : LOWORD(wp));
-  } else if (HIWORD(wp) == EN_SETFOCUS) {
-    HWND from = reinterpret_cast<HWND>(lp);
-    if (from == g_shell.editor1 || from == g_shell.editor2) g_shell.currentEditor = from;
+  } else if (LOWORD(wp) == kEditor1Id || LOWORD(wp) == kEditor2Id) {
+    OnPaneCommand(reinterpret_cast<HWND>(lp), HIWORD(wp));
   }
   return 0;
 }
@@ -187,10 +161,7 @@ LRESULT OnCommand(HWND, WPARAM wp, LPARAM lp) {
 LRESULT OnTimer(HWND hwnd, WPARAM wp, LPARAM) {
   switch (wp) {
     case kReadingTimer: ReadingTick(); break;
-    case kSaveTimer:
-      KillTimer(hwnd, kSaveTimer);
-      RunCommand(kCmdSave);
-      break;
+    case kSaveTimer: OnSaveTimer(); break;
     case kPlayerTimer: PlayerTick(); break;
     case kNoteTimer:
     case kHeldNoteTimer:
@@ -295,7 +266,7 @@ ShellState CurrentShellState() {
   s.editorFocused = focus && focus == g_shell.currentEditor;
   s.nodeSelected = Model().selected_id() != 0;
   s.libraryOpen = Store().library_open();
-  s.pageEditable = g_shell.pageEditable;
+  s.pageEditable = ActivePageEditable();
   return s;
 }
 

@@ -29,6 +29,10 @@ extern HWND g_mainWindow;
 // line is held by another instance).
 int StartApplication(HINSTANCE instance, const StartOptions& options);
 
+// Ends the process at start-up with a short code ("!msftedit") in the
+// platform's fatal-exit box.
+[[noreturn]] void Fatal(const char* code);
+
 // Offers `msg` to the accelerator table first; true when it was translated
 // (the message must then not be dispatched).
 bool TranslateAppAccelerator(MSG* msg);

@@ -16,7 +16,9 @@ inline constexpr UINT_PTR kPlayerTimer = 3;
 inline constexpr UINT_PTR kNoteTimer = 4;
 inline constexpr UINT_PTR kHeldNoteTimer = 5;
 inline constexpr int kHotKeyRestore = 1;
-inline constexpr COLORREF kReadingBackground = RGB(60, 60, 60);
+// Reading mode's page: a warm paper tone that keeps the page's dark text
+// readable (a grey as dark as the text would hide it).
+inline constexpr COLORREF kReadingBackground = RGB(244, 236, 216);
 inline constexpr COLORREF kPageBackground = RGB(255, 255, 255);
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -15,6 +15,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "store/library_win.h"
 #include "store/password_box_win.h"
 
@@ -42,24 +43,19 @@ void MovePlayer() {
   SetWindowPos(g_shell.player, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The split view opened on the node of the primary pane, both panes at the
+// same place in the page.
 void OpenSplitView() {
-  RECT rc = Client();
-  g_shell.splitView = true;
-  g_shell.splitY = OpenedSplitY(rc.bottom);
-  ShowPageIn(g_shell.editor2, Model().selected_id());
-  int first = static_cast<int>(SendMessageW(g_shell.editor1, EM_GETFIRSTVISIBLELINE, 0, 0));
-  LayoutChildren();
-  SendMessageW(g_shell.editor2, EM_LINESCROLL, 0, first);
+  const int id = Model().selected_id();
+  if (id == 0 || !SaveModifiedPages()) return;
+  POINT scroll{};
+  SendMessageW(g_shell.editor1, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+  Model().set_second_pane_id(id);
+  LoadSecondaryPage(id);
+  SendMessageW(g_shell.editor2, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
 }
 
-void CloseSplitView() {
-  g_shell.splitView = false;
-  if (g_shell.currentEditor == g_shell.editor2) g_shell.currentEditor = g_shell.editor1;
-  Place(g_shell.editor2, Box{});
-  for (HWND m : {g_shell.marker1, g_shell.marker2})
-    if (m) ShowWindow(m, SW_HIDE);
-  LayoutChildren();
-}
+void CloseSplitView() { CloseSecondPane(); }
 
 // ----------------------------------------------------------- splitters --
 
@@ -126,14 +122,10 @@ void ReadingTick() {
 
 int UiLanguage() { return EffectiveLanguage(g_settings.language); }
 
-void ShowNodeInSecondPane(int id) {
-  if (!g_shell.splitView) OpenSplitView();
-  ShowPageIn(g_shell.editor2, id);
-  InvalidateRect(g_shell.tree, nullptr, FALSE);
-}
+void ShowNodeInSecondPane(int id) { LoadSecondaryPage(id); }
 
 void CloseSecondPane() {
-  if (g_shell.splitView) CloseSplitView();
+  CloseSplitPanes();
   Model().set_second_pane_id(0);
   InvalidateRect(g_shell.tree, nullptr, FALSE);
 }
@@ -165,19 +157,18 @@ void LayoutChildren() {
 }
 
 void SetReadingMode(bool on) {
-  HWND ed = g_shell.currentEditor ? g_shell.currentEditor : g_shell.editor1;
   if (on) {
     g_shell.readingStep = 1;
     RunReading(true);
     SetButtonStates(kButtonFind, kButtonAlignRight, kStateDisabled);
-    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kReadingBackground);
+    SetReadingBackground(true);
     EnableWindow(g_shell.tree, FALSE);
     ShowWindow(g_shell.tree, SW_HIDE);
   } else {
     g_shell.readingStep = 0;
     RunReading(false);
     SetButtonStates(kButtonFind, kButtonAlignRight, kStateNormal);
-    SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kPageBackground);
+    SetReadingBackground(false);
     g_settings.treeWidth = kOpenTreeWidth;
     EnableWindow(g_shell.tree, TRUE);
     ShowWindow(g_shell.tree, SW_SHOW);

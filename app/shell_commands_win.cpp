@@ -10,6 +10,7 @@
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
+#include "editor/pane_win.h"
 
 namespace lw {
 
@@ -57,14 +58,9 @@ void SnapWindow(int id) {
   InvalidateRect(g_mainWindow, nullptr, TRUE);
 }
 
-void ApplyWordWrap(HWND editor) {
-  if (editor) SendMessageW(editor, EM_SETTARGETDEVICE, 0, g_settings.wordWrap ? 0 : 1);
-}
-
 void WordWrap(int) {
   g_settings.wordWrap = g_settings.wordWrap ? 0 : 1;
-  ApplyWordWrap(g_shell.editor1);
-  ApplyWordWrap(g_shell.editor2);
+  ApplyWordWrap(g_settings.wordWrap != 0);
 }
 
 // Items of the show/hide pop-up: the hook has already stored the new flag.

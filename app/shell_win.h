@@ -43,7 +43,6 @@ struct Shell {
   HBITMAP gripH = nullptr;  // 346
   HMENU menu = nullptr;     // resource `language`
   HACCEL accelerators = nullptr;
-  bool pageEditable = false;
   bool splitView = false;
   int splitY = 0;
   bool passwordShown = false;

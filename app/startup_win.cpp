@@ -15,6 +15,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "music/midi_win.h"
 #include "res/resource.h"
 #include "store/demo_library.h"
@@ -53,10 +54,6 @@ const ClassRow kClasses[] = {
 bool g_registered[sizeof kClasses / sizeof kClasses[0]] = {};
 HBRUSH g_classBrushes[3] = {};
 
-[[noreturn]] void Fatal(const char* code) {
-  FatalAppExitA(0, code);
-  ExitProcess(1);
-}
 
 
 bool FileExists(const std::wstring& path) { return KindOfPath(ToU16(path)) == PathKind::kRegular; }
@@ -74,17 +71,6 @@ HWND CreateShellWindow(DWORD exStyle, const wchar_t* cls, DWORD style, HWND pare
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
   if (!hwnd) Fatal(failure);
   return hwnd;
-}
-
-HWND CreateEditor(int id) {
-  HWND ed = CreateShellWindow(0, MSFTEDIT_CLASS,
-                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                            ES_NOHIDESEL | ES_READONLY,
-                              g_mainWindow, id, "!335");
-  SendMessageW(ed, EM_SETBKGNDCOLOR, 0, kPageBackground);
-  SendMessageW(ed, EM_SETEVENTMASK, 0, ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_CHANGE);
-  SendMessageW(ed, EM_SETTARGETDEVICE, 0, g_settings.wordWrap ? 0 : 1);
-  return ed;
 }
 
 void LoadMenuOfLanguage() {
@@ -227,20 +213,22 @@ void CreateChildWindows() {
                                    g_mainWindow, kTreeId, "!t");
   SendMessageW(g_shell.tree, WM_SETFONT, reinterpret_cast<WPARAM>(g_shell.uiFont), FALSE);
 
-  static HMODULE richEdit = LoadLibraryW(L"msftedit.dll");
-  if (!richEdit) Fatal("!msftedit");
-  g_shell.editor1 = CreateEditor(kEditor1Id);
-  g_shell.editor2 = CreateEditor(kEditor2Id);
-  g_shell.scratch = CreateShellWindow(0, MSFTEDIT_CLASS, WS_CHILD | ES_MULTILINE, g_mainWindow, kScratchId, "!ricf");
+  CreatePanes(g_mainWindow);
 
   g_shell.tooltip = CreateShellWindow(WS_EX_TOPMOST, TOOLTIPS_CLASSW, WS_POPUP | TTS_ALWAYSTIP, g_mainWindow, 0, "!tt");
   g_shell.overlay = CreateShellWindow(0, L"div", WS_POPUP, g_mainWindow, 0, "!div1");
   g_shell.options = CreateShellWindow(0, L"div", WS_POPUP, g_shell.overlay, 0, "!div2", 333, 300);
-  g_shell.marker1 = CreateShellWindow(WS_EX_NOACTIVATE, L"alb", WS_POPUP, g_shell.editor1, 0, "!alb");
-  g_shell.marker2 = CreateShellWindow(WS_EX_NOACTIVATE, L"roz", WS_POPUP, g_shell.editor2, 0, "!roz");
+  // Owned by the main window: a pane's control is replaced at each page.
+  g_shell.marker1 = CreateShellWindow(WS_EX_NOACTIVATE, L"alb", WS_POPUP, g_mainWindow, 0, "!alb");
+  g_shell.marker2 = CreateShellWindow(WS_EX_NOACTIVATE, L"roz", WS_POPUP, g_mainWindow, 0, "!roz");
 }
 
 }  // namespace
+
+void Fatal(const char* code) {
+  FatalAppExitA(0, code);
+  ExitProcess(1);
+}
 
 int StartApplication(HINSTANCE instance, const StartOptions& options) {
   g_instance = instance;
@@ -338,8 +326,15 @@ int CloseApplication() {
   state.passwordInUse = Store().password();
   state.readingMode = g_shell.readingStep != 0;
   state.maximized = IsZoomed(g_mainWindow) != 0;
-  KillTimer(g_mainWindow, kSaveTimer);
   if (g_shell.tree) TreeView_EndEditLabelNow(g_shell.tree, FALSE);
+  // A page that cannot be saved keeps the window open unless the user
+  // chooses to lose its changes.
+  if (!SaveModifiedPages()) {
+    if (ShowLocalMessage(g_mainWindow, UiLanguage(), 94, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+      return 1;
+    DiscardModifiedPages();
+  }
+  KillTimer(g_mainWindow, kSaveTimer);
   KeepLibraryMemory(Store().memory(), &g_settings);
   // The pages are saved and the library closed before the settings go.
   EndLibraryWindow();

@@ -9,6 +9,7 @@
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "store/library_win.h"
 
 namespace lw {
@@ -108,6 +109,7 @@ void ButtonAction(int index) {
     case 6:
       if (g_shell.currentEditor) {
         SetFocus(g_shell.currentEditor);
+        ProgramChange ours;
         SendMessageW(g_shell.currentEditor, index == 5 ? EM_UNDO : EM_REDO, 0, 0);
       }
       break;
@@ -115,7 +117,7 @@ void ButtonAction(int index) {
     case 8:
     case 9:
     case 10:
-      if (g_shell.pageEditable) RunCommand(kCmdBold + index - 8);
+      if (ActivePageEditable()) RunCommand(kCmdBold + index - 8);
       break;
     case 11: SimulateCtrlKey('L'); break;
     case 12: SimulateCtrlKey('E'); break;

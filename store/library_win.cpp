@@ -9,10 +9,12 @@
 #include <utility>
 
 #include "app/app_win.h"
+#include "app/info_report_win.h"
 #include "app/msgbox_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "store/file_dialog_win.h"
 #include "store/file_safety.h"
 #include "store/page_store.h"
@@ -37,7 +39,6 @@ constexpr int kTextFilter = 75;
 DWORD g_uiThread = 0;
 HWND g_main = nullptr;
 std::unique_ptr<TreeView> g_view;
-std::function<bool()> g_pageSaver;
 std::function<void()> g_passwordPrompt;
 bool g_workerRunning = false;
 std::u16string g_shownPath;  // the library the window last showed
@@ -85,7 +86,16 @@ TreeModel& Model() {
 
 TreeView* View() { return g_view.get(); }
 
+HeldStoreErrors* g_held = nullptr;
+
+HeldStoreErrors::HeldStoreErrors() : outer_(g_held) { g_held = this; }
+HeldStoreErrors::~HeldStoreErrors() { g_held = outer_; }
+
 void ReportStoreError(const std::u16string& text) {
+  if (g_held && OnUiThread()) {
+    g_held->text_ += (g_held->text_.empty() ? u"" : u"\n") + text;
+    return;
+  }
   if (!g_main) return;
   std::wstring wide = ToWide(text);
   if (OnUiThread()) {
@@ -148,31 +158,6 @@ void WaitForWorker() {
 
 namespace {
 
-struct StreamSource {
-  const std::string* bytes;
-  size_t pos;
-};
-
-DWORD CALLBACK ReadFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-  auto* src = reinterpret_cast<StreamSource*>(cookie);
-  size_t left = src->bytes->size() - src->pos;
-  size_t n = left < static_cast<size_t>(size) ? left : static_cast<size_t>(size);
-  memcpy(buffer, src->bytes->data() + src->pos, n);
-  src->pos += n;
-  *done = static_cast<LONG>(n);
-  return 0;
-}
-
-void StreamInto(HWND editor, const std::string& rtf) {
-  if (!editor) return;
-  StreamSource src{&rtf, 0};
-  EDITSTREAM es{};
-  es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
-  es.pfnCallback = ReadFromString;
-  SendMessageW(editor, EM_STREAMIN, rtf.rfind("{\\rtf", 0) == 0 ? SF_RTF : SF_TEXT,
-               reinterpret_cast<LPARAM>(&es));
-}
-
 // The enabled state of the buttons that need a node.
 void ShowNodeButtons(bool node) {
   const unsigned state = node ? kStateNormal : kStateDisabled;
@@ -182,25 +167,14 @@ void ShowNodeButtons(bool node) {
 
 }  // namespace
 
-void ShowPageIn(HWND editor, int id) {
-  std::string rtf;
-  if (Store().library_open()) {
-    if (std::optional<StoredPage> stored = ReadPage(Store(), Model(), id)) rtf = stored->rtf;
-  }
-  StreamInto(editor, rtf);
-}
-
 void ShowShownPage(const ShownPage& page) {
-  // The information report belongs to the editor's work; until then the
-  // pane is empty for a root item.
-  if (page.what == ShownPage::What::kPage) ShowPageIn(g_shell.editor1, page.id);
-  else StreamInto(g_shell.editor1, std::string());
+  switch (page.what) {
+    case ShownPage::What::kPage: LoadPrimaryPage(page.id); break;
+    case ShownPage::What::kInformation: ShowInfoReport(); break;
+    case ShownPage::What::kNothing: LoadPrimaryPage(0); break;
+  }
   ShowNodeButtons(page.what == ShownPage::What::kPage);
 }
-
-void SetPageSaver(std::function<bool()> saver) { g_pageSaver = std::move(saver); }
-
-bool SaveEditedPages() { return !g_pageSaver || g_pageSaver(); }
 
 void SetPasswordPrompt(std::function<void()> prompt) { g_passwordPrompt = std::move(prompt); }
 
@@ -315,7 +289,7 @@ void OpenLibraryPath(const std::u16string& path) {
     return;
   }
   // Saved here, on this thread: the worker closes the library it replaces.
-  if (!SaveEditedPages()) return;
+  if (!SaveModifiedPages()) return;
   WorkClaim claim = store.ClaimWork();
   auto result = std::make_shared<OpenResult>();
   RunWorker(
@@ -349,7 +323,7 @@ void NewLibraryCommand() {
     SayOutcome(OpenOutcome::kAlreadyOpen, *path);
     return;
   }
-  if (!SaveEditedPages()) return;
+  if (!SaveModifiedPages()) return;
   const OpenResult result = store.NewLibrary(*path, Model());
   ShowLibraryState();
   SayOutcome(result.outcome, *path);
@@ -360,7 +334,7 @@ void NewLibraryCommand() {
 void CloseLibrary(bool information_page) {
   NodeStore& store = Store();
   if (store.busy()) return;
-  SaveEditedPages();
+  SaveModifiedPages();
   store.Close(Model(), information_page);
   ShowLibraryState();
   ShowShownPage(information_page ? ShownPage{ShownPage::What::kInformation, 0} : ShownPage{});
@@ -382,11 +356,10 @@ void StartLibraryWindow(HWND main_window, HWND tree, const LibraryMemory& memory
 void EndLibraryWindow() {
   WaitForWorker();
   if (Store().db().is_open()) {
-    SaveEditedPages();
+    SaveModifiedPages();
     Store().Close(Model(), false);
   }
   g_view.reset();
-  g_pageSaver = nullptr;
   g_passwordPrompt = nullptr;
   g_main = nullptr;
 }

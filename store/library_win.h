@@ -60,15 +60,9 @@ void WaitForWorker();
 // --- Pages ---------------------------------------------------------------------
 
 // Shows what the main pane shows once a selection settled: a node's page,
-// the information report, or nothing.
+// the information report, or nothing. (Pages are saved before anything
+// reads or replaces the library with the editor's SaveModifiedPages.)
 void ShowShownPage(const ShownPage& page);
-// Node `id`'s page in `editor` (the second pane).
-void ShowPageIn(HWND editor, int id);
-// Called before anything reads or replaces the library, to save the pages
-// being edited; set by the editor. False: a page could not be saved (the
-// editor told the user), and the operation should not go on.
-void SetPageSaver(std::function<bool()> saver);
-bool SaveEditedPages();
 
 // --- Life cycle ----------------------------------------------------------------
 
@@ -90,6 +84,23 @@ void ShowLibraryState();
 
 // The message box of the window for a failure text of the store.
 void ReportStoreError(const std::u16string& text);
+
+// While one lives, the store's failure texts on the user-interface thread
+// are kept for the caller to tell in words of its own, not shown.
+class HeldStoreErrors {
+ public:
+  HeldStoreErrors();
+  ~HeldStoreErrors();
+  HeldStoreErrors(const HeldStoreErrors&) = delete;
+  HeldStoreErrors& operator=(const HeldStoreErrors&) = delete;
+  // The texts held, one a line.
+  const std::u16string& text() const { return text_; }
+
+ private:
+  friend void ReportStoreError(const std::u16string& text);
+  HeldStoreErrors* outer_;
+  std::u16string text_;
+};
 
 // The password box's part in opening an enciphered library: asks for the
 // password of the file waiting for it. Placed by the password box.

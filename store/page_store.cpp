@@ -57,6 +57,15 @@ PageWrite StorePage(NodeStore& store, const TreeModel& model, int id, std::strin
   return changed == 1 ? PageWrite::kStored : PageWrite::kFailed;
 }
 
+std::int64_t PageByteLimit(NodeStore& store) {
+  sqlite3* db = store.db().handle();
+  // The limit bounds the whole row too: its id, parent, order, title and
+  // record header must fit beside the page and its zero byte.
+  constexpr int kRowRoom = 1024;
+  const int limit = db ? sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1) : 0;
+  return limit > kRowRoom ? limit - kRowRoom : 0;
+}
+
 void RereadRowids(NodeStore& store, TreeModel& model) {
   Db& db = store.db();
   const std::u16string rowid_name = RowidName(db);

@@ -43,6 +43,11 @@ enum class PageWrite {
 // are stored (Statement::BindPage).
 PageWrite StorePage(NodeStore& store, const TreeModel& model, int id, std::string_view rtf);
 
+// The largest page StorePage can store on the open connection: SQLite's
+// length limit, which bounds a whole row, less room for the row's other
+// values and the zero byte stored after the page.
+std::int64_t PageByteLimit(NodeStore& store);
+
 // Reads every row's rowid again, in one pass over the table, into the model
 // and its index: after a VACUUM, which may have renumbered them. A node
 // whose id repeats in the table keeps its rowid while that row still has

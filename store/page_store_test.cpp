@@ -124,5 +124,19 @@ TEST_F(PageStoreTest, ASaveToAReadOnlyConnectionFails) {
   EXPECT_EQ(ReadRows(path_), kLibrary);
 }
 
+// The limit the editor checks is one SQLite really accepts: a page of that
+// size is stored (with its zero byte) however long the title, and a page as
+// long as SQLite's limit is refused without touching the row.
+TEST_F(PageStoreTest, ThePageLimitIsOneSQLiteAccepts) {
+  sqlite3_limit(store_.db().handle(), SQLITE_LIMIT_LENGTH, 4000);
+  const std::int64_t limit = PageByteLimit(store_);
+  ASSERT_GT(limit, 2000);
+  Outside("UPDATE tab SET t = '" + std::string(44, 'T') + "' WHERE id = 304");
+  EXPECT_EQ(StorePage(store_, model_, 304, std::string(limit, 'a')), PageWrite::kStored);
+  EXPECT_EQ(StorePage(store_, model_, 404, std::string(4000, 'b')), PageWrite::kFailed);
+  EXPECT_EQ(PageBytes(304)->size(), static_cast<size_t>(limit) + 1);
+  EXPECT_FALSE(PageBytes(404).has_value());
+}
+
 }  // namespace
 }  // namespace lw

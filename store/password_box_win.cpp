@@ -14,6 +14,7 @@
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "res/resource.h"
 #include "store/cipher_key.h"
 #include "store/cipher_password.h"
@@ -148,7 +149,7 @@ void StartRekey(const std::u16string& typed) {
   SetLabel(typed.empty() ? PasswordLabel::kDecrypting : PasswordLabel::kEncrypting);
   WorkClaim claim = store.ClaimWork();
   // The copy is made from the file on disk, so edited pages go in first.
-  if (!claim || !SaveEditedPages()) {
+  if (!claim || !SaveModifiedPages()) {
     SetLabel(PasswordLabel::kPassword);
     return;
   }

@@ -9,6 +9,7 @@
 #include "app/msgbox_win.h"
 #include "app/shell_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "res/resource.h"
 #include "store/library_win.h"
 #include "store/node_search.h"
@@ -120,7 +121,7 @@ void RunSearch(HWND window) {
 void GoToChosenHit(const NMTREEVIEWW& change) {
   if (g_filling || !change.itemNew.hItem) return;
   // The page on screen is left for another: its edits are saved first.
-  if (!SaveEditedPages()) return;
+  if (!SaveModifiedPages()) return;
   const int id = static_cast<int>(change.itemNew.lParam);
   if (std::optional<ShownPage> page = GoToHit(Store(), Model(), id)) ShowShownPage(*page);
 }

@@ -13,6 +13,7 @@
 #include "app/shell_win.h"
 #include "base/wide_win.h"
 #include "base/win_error_win.h"
+#include "editor/pane_win.h"
 #include "store/export_name.h"
 #include "store/library_win.h"
 #include "store/statements.h"
@@ -156,7 +157,7 @@ void ImportCommand(int) {
     return;
   }
   const std::optional<std::u16string> source = AskForFile(DialogOf(kTextImportDialog, false));
-  if (!source || !SaveEditedPages()) return;
+  if (!source || !SaveModifiedPages()) return;
   WorkClaim claim = ClaimOrSay();
   if (!claim) return;
   TransferOptions options;
@@ -180,7 +181,7 @@ void ExportCommand(int) {
     Say(kMsgBusy, MB_ICONINFORMATION);
     return;
   }
-  if (!SaveEditedPages()) return;
+  if (!SaveModifiedPages()) return;
   const ModelItem* node = ShownNode();
   if (!node || node->child_count() == 0) {
     Say(kMsgPageExportLater, MB_ICONINFORMATION);

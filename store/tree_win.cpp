@@ -9,6 +9,7 @@
 #include "app/msgbox_win.h"
 #include "app/shell_win.h"
 #include "base/wide_win.h"
+#include "editor/pane_win.h"
 #include "store/library_win.h"
 #include "store/tree_ops.h"
 #include "store/tree_view_win.h"
@@ -91,7 +92,7 @@ LRESULT CALLBACK TreeKeys(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 LRESULT OnSelChanging(const NMTREEVIEWW* tv) {
   if (Syncing()) return FALSE;
   if (!CanChangeSelection(Store(), Model(), ItemOf(tv->itemNew.hItem))) return TRUE;
-  return SaveEditedPages() ? FALSE : TRUE;
+  return SaveModifiedPages() ? FALSE : TRUE;
 }
 
 void OnSelChanged(const NMTREEVIEWW* tv) {
@@ -119,8 +120,9 @@ void OnEndLabelEdit(const NMTVDISPINFOW* info) {
   } else {
     typed = ToWide(item->text());
   }
+  if (typed != ToWide(item->text()) && !SaveModifiedPages()) return;
   const RenameResult result = RenameNode(Store(), Model(), item, ToU16(typed));
-  if (result.read_only) SaveEditedPages();
+  ApplyReadOnlyRule(item->id(), ToWide(item->text()));
   if (result.selection_changed) ShowShownPage(result.page);
 }
 
@@ -165,7 +167,7 @@ bool OnCtrlClick() {
     ShowFileProperties();
     return true;
   }
-  if (!item->is_node() || !SaveEditedPages()) return false;
+  if (!item->is_node() || !SaveModifiedPages()) return false;
   if (ShowInSecondPane(Model(), item)) ShowNodeInSecondPane(item->id());
   return true;
 }
@@ -234,11 +236,11 @@ void ShowTreeMenu() {
 void NodeClipboardCommand(int id) {
   if (!Enabled(id)) return;
   if (id == kCmdNodePaste) {
-    if (!SaveEditedPages()) return;
+    if (!SaveModifiedPages()) return;
     Apply(Paste(Store(), Model()));
     return;
   }
-  if (!SaveEditedPages()) return;
+  if (!SaveModifiedPages()) return;
   Apply(id == kCmdNodeCut ? CutSelected(Store(), Model()) : CopySelected(Store(), Model()));
 }
 
@@ -250,7 +252,7 @@ void DeleteNodeCommand(int id) {
           ? LoadMessage(UiLanguage(), 39)
           : ToWide(DeleteQuestion(ToU16(LoadMessage(UiLanguage(), 23)), selected->text()));
   if (ShowMessage(g_mainWindow, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  if (!SaveEditedPages()) return;
+  if (!SaveModifiedPages()) return;
   Apply(DeleteSelected(Store(), Model()));
 }
 
@@ -265,13 +267,13 @@ void NewNodeCommand(int id) {
 }
 
 void MoveNodeCommand(int id) {
-  if (!Enabled(id) || !SaveEditedPages()) return;
+  if (!Enabled(id) || !SaveModifiedPages()) return;
   const bool up = id == kCmdMoveNodeUp || id == kCmdNodeMoveUp;
   Apply(MoveSelected(Store(), Model(), up ? MoveDirection::kUp : MoveDirection::kDown));
 }
 
 void FavouriteCommand(int id) {
-  if (!Enabled(id) || !SaveEditedPages()) return;
+  if (!Enabled(id) || !SaveModifiedPages()) return;
   Apply(ToggleFavourite(Store(), Model()));
 }
 

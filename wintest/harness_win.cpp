@@ -140,7 +140,8 @@ std::vector<std::wstring> TreeLabels(HWND tree) {
 }
 
 std::wstring WindowText(HWND hwnd) {
-  GETTEXTLENGTHEX len{GTL_DEFAULT | GTL_NUMCHARS, 1200};
+  // Counted as GetWindowTextW writes it: a paragraph end as "\r\n".
+  GETTEXTLENGTHEX len{GTL_USECRLF | GTL_NUMCHARS, 1200};
   LRESULT n = SendMessageW(hwnd, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&len), 0);
   if (n <= 0) n = GetWindowTextLengthW(hwnd);
   std::wstring text(static_cast<size_t>(n) + 1, L'\0');

@@ -1,0 +1,94 @@
+#include "editor/rich_edit_win.h"
+
+#include <richedit.h>
+#include <richole.h>
+
+#include <new>
+
+namespace lw {
+
+namespace {
+
+DWORD CALLBACK AppendBytes(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+  try {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer),
+                                                   static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    return 1;  // ends the stream with an error
+  }
+  *done = size;
+  return 0;
+}
+
+DWORD CALLBACK CountBytes(DWORD_PTR cookie, LPBYTE, LONG size, LONG* done) {
+  *reinterpret_cast<std::int64_t*>(cookie) += size;
+  *done = size;
+  return 0;
+}
+
+}  // namespace
+
+const wchar_t* DefaultFaceName() { return L"Verdana"; }
+
+std::int64_t PaneTextLength(HWND ed) {
+  GETTEXTLENGTHEX gl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return SendMessageW(ed, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0);
+}
+
+int PaneObjectCount(HWND ed) {
+  IRichEditOle* ole = nullptr;
+  if (!SendMessageW(ed, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) || !ole) return 0;
+  const int n = static_cast<int>(ole->GetObjectCount());
+  ole->Release();
+  return n;
+}
+
+bool StreamOutRtf(HWND ed, std::string* out) {
+  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(out), 0, AppendBytes};
+  SendMessageW(ed, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+  return es.dwError == 0;
+}
+
+std::int64_t MeasureRtfSize(HWND ed) {
+  std::int64_t total = 0;
+  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&total), 0, CountBytes};
+  SendMessageW(ed, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+  return total;
+}
+
+bool SelectedTextEmpty(HWND ed) {
+  CHARRANGE cr{};
+  SendMessageW(ed, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+  return cr.cpMax <= cr.cpMin;
+}
+
+std::wstring SelectedText(HWND ed) {
+  CHARRANGE cr{};
+  SendMessageW(ed, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+  if (cr.cpMax <= cr.cpMin) return {};
+  std::wstring text(static_cast<size_t>(cr.cpMax - cr.cpMin) + 1, L'\0');
+  const LRESULT n = SendMessageW(ed, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return text;
+}
+
+void CarryMusicFont(HWND ed) {
+  CHARRANGE cr{};
+  SendMessageW(ed, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+  if (cr.cpMin != cr.cpMax || cr.cpMin < 2) return;
+  // The insertion format just before the typed character is the format of
+  // the character before it.
+  CHARRANGE before{cr.cpMin - 1, cr.cpMin - 1};
+  SendMessageW(ed, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&before));
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(ed, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  if ((cf.dwMask & CFM_FACE) && lstrcmpiW(cf.szFaceName, L"Cantoria") == 0) {
+    CHARRANGE typed{cr.cpMin - 1, cr.cpMin};
+    SendMessageW(ed, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&typed));
+    SendMessageW(ed, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  }
+  SendMessageW(ed, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+}
+
+}  // namespace lw

@@ -1,0 +1,35 @@
+// Small helpers on a rich-edit control that every editor file uses: its
+// lengths, its embedded objects, its RTF streamed out whole or counted, and
+// the page's default character format.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace lw {
+
+// The face name of the default and "reset" formats.
+const wchar_t* DefaultFaceName();
+
+// Characters in the control (cheap: the control keeps the count).
+std::int64_t PaneTextLength(HWND ed);
+// Embedded objects (pictures) in the control.
+int PaneObjectCount(HWND ed);
+
+// The control's RTF, appended to `out`; false when the stream failed (out
+// of memory), and `out` is then incomplete.
+bool StreamOutRtf(HWND ed, std::string* out);
+// The number of RTF bytes the control writes, counted without keeping them.
+std::int64_t MeasureRtfSize(HWND ed);
+
+// True when nothing is selected.
+bool SelectedTextEmpty(HWND ed);
+// The selection's text, however long (sized from the selection).
+std::wstring SelectedText(HWND ed);
+
+// Text typed right after a music glyph stays in the music font.
+void CarryMusicFont(HWND ed);
+
+}  // namespace lw
