@@ -74,4 +74,11 @@ PageBytes KindOfPageBytes(std::string_view bytes) {
   return IsUtf8(bytes) ? PageBytes::kUtf8 : PageBytes::kAnsi;
 }
 
+bool UsesMusicFont(std::string_view rtf) {
+  constexpr std::string_view kName = "cantoria";
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::search(rtf.begin(), rtf.end(), kName.begin(), kName.end(),
+                     [&](char a, char b) { return lower(a) == b; }) != rtf.end();
+}
+
 }  // namespace lw

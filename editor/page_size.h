@@ -67,4 +67,7 @@ inline constexpr int kMaxRtfDepth = 200;
 int RtfGroupDepth(std::string_view rtf);
 PageBytes KindOfPageBytes(std::string_view bytes);
 
+// True when the RTF names the music font (in its font table).
+bool UsesMusicFont(std::string_view rtf);
+
 }  // namespace lw

@@ -59,5 +59,10 @@ TEST(PageBytesKind, RtfUtf8AndOtherBytes) {
   EXPECT_EQ(RtfGroupDepth("{\\rtf1 {\\bin999999999999 {{{"), 2);
 }
 
+TEST(PageBytesKind, MusicFontInTheFontTable) {
+  EXPECT_TRUE(UsesMusicFont("{\\rtf1{\\fonttbl{\\f0 Verdana;}{\\f1 CANTORIA;}}x}"));
+  EXPECT_FALSE(UsesMusicFont("{\\rtf1{\\fonttbl{\\f0 Verdana;}}cantori}"));
+}
+
 }  // namespace
 }  // namespace lw

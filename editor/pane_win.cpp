@@ -43,6 +43,7 @@ struct Pane {
   bool modified = false;
   bool read_only = true;
   bool failure_told = false;  // the automatic save told the user already
+  bool music = false;         // the page uses the music font somewhere
   PageSizeGuard guard;
 };
 
@@ -231,6 +232,7 @@ void Load(Pane& p, int id) {
   HWND fresh = FreshControlFor(p);
   if (!fresh) return;
   const bool editable = !page || Fill(fresh, page->rtf);
+  p.music = page && UsesMusicFont(page->rtf);
   p.shows_node = page.has_value();
   p.title = page ? ToWide(page->title) : std::wstring();
   p.modified = false;
@@ -272,6 +274,7 @@ bool SavePane(Pane& p, bool automatic) {
       p.failure_told = false;
       SendMessageW(*p.slot, EM_SETMODIFY, FALSE, 0);
       Remeasure(p, static_cast<std::int64_t>(rtf.size()));
+      p.music = UsesMusicFont(rtf);
       return true;
     }
     why = written == PageWrite::kNoRow ? LoadMessage(UiLanguage(), 95) : ToWide(held.text());
@@ -333,6 +336,7 @@ void MirrorNow() {
   to.title = from->title;
   to.modified = false;  // the source carries the change
   to.guard = from->guard;
+  to.music = from->music;
   SetPageReadOnly(to, from->read_only);
 }
 
@@ -345,7 +349,8 @@ void OnChange(Pane& p) {
     return;
   }
   HWND ed = *p.slot;
-  if (g_typing) {
+  // Only pages with music pay for the check (it moves the selection twice).
+  if (g_typing && p.music) {
     ProgramChange ours;
     CarryMusicFont(ed);
   }
@@ -496,6 +501,10 @@ void ApplyReadOnlyRule(int id, const std::wstring& title) {
 
 void NotePageChanged(HWND pane) {
   if (Pane* p = PaneOf(pane)) OnChange(*p);
+}
+
+void NoteMusicFont(HWND pane) {
+  if (Pane* p = PaneOf(pane)) p->music = true;
 }
 
 void OnPaneCommand(HWND pane, int code) {

@@ -83,6 +83,10 @@ void SetTyping(bool on);
 // mirrored in split view.
 void NotePageChanged(HWND pane);
 
+// The page in `pane` now uses the music font (a glyph or the font applied):
+// text typed after a glyph then stays in that font.
+void NoteMusicFont(HWND pane);
+
 // --- The main window's messages ------------------------------------------------
 
 // WM_COMMAND from a pane (EN_CHANGE, EN_SETFOCUS, EN_KILLFOCUS, EN_MAXTEXT).
