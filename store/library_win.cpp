@@ -184,6 +184,7 @@ void ShowLibraryState() {
   const NodeStore& store = Store();
   if (store.current_path() != g_shownPath) {
     CloseSearchNode();
+    CloseSecondPane();
     g_shownPath = store.current_path();
   }
   const std::u16string& path =
@@ -333,8 +334,7 @@ void NewLibraryCommand() {
 
 void CloseLibrary(bool information_page) {
   NodeStore& store = Store();
-  if (store.busy()) return;
-  SaveModifiedPages();
+  if (store.busy() || !SaveModifiedPages()) return;
   store.Close(Model(), information_page);
   ShowLibraryState();
   ShowShownPage(information_page ? ShownPage{ShownPage::What::kInformation, 0} : ShownPage{});

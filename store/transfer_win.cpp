@@ -88,9 +88,9 @@ ModelItem* ShownNode() {
   return item && item->is_node() ? item : nullptr;
 }
 
-// The page of node `id` as the editor holds it. The editor does not change
-// pages yet, so that is the stored page. False when it could not be read
-// (SQLite's text was shown).
+// The page of node `id` as the editor holds it: the pages on screen were
+// saved just before, so that is the stored page. False when it could not be
+// read (SQLite's text was shown).
 bool ReadOwnPage(int id, std::optional<std::string>* page) {
   Statement st = Store().db().Prepare(FormatSql16(kSqlSelectPage, {id}));
   const bool row = st.Step();
