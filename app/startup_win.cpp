@@ -15,6 +15,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "editor/format_win.h"
 #include "editor/pane_win.h"
 #include "music/midi_win.h"
 #include "res/resource.h"
@@ -335,6 +336,7 @@ int CloseApplication() {
     DiscardModifiedPages();
   }
   KillTimer(g_mainWindow, kSaveTimer);
+  StopSpeaking();
   KeepLibraryMemory(Store().memory(), &g_settings);
   // The pages are saved and the library closed before the settings go.
   EndLibraryWindow();

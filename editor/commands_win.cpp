@@ -1,28 +1,17 @@
 // The editor's routines behind the command table and its entry point for
-// files dropped on the main window. Formatting, find, printing and the
-// rest arrive with the editor's work and do nothing until then; the
-// clipboard commands already reach the focused edit control.
+// files dropped on the main window. Find, links, printing and pictures
+// arrive with their own work and do nothing until then.
 #include <windows.h>
 
-#include <richedit.h>
-
 #include "app/commands_win.h"
+#include "editor/format_win.h"
+#include "editor/pane_win.h"
 
 namespace lw {
 
 namespace {
 
-// Cut, copy and paste go to the focused edit control (a page or a tree label
-// being edited); the tree's own node clipboard comes with the tree work.
-void Clipboard(int id) {
-  HWND focus = GetFocus();
-  if (!focus) return;
-  wchar_t cls[32] = L"";
-  GetClassNameW(focus, cls, 32);
-  if (lstrcmpiW(cls, L"Edit") != 0 && lstrcmpiW(cls, MSFTEDIT_CLASS) != 0) return;
-  UINT msg = id == kCmdCut ? WM_CUT : id == kCmdCopy ? WM_COPY : WM_PASTE;
-  SendMessageW(focus, msg, 0, 0);
-}
+void SavePages(int) { SaveModifiedPages(); }
 
 // Not yet: pictures and text files dropped on the window.
 void InsertDroppedFile(const wchar_t*) {}
@@ -30,15 +19,26 @@ void InsertDroppedFile(const wchar_t*) {}
 }  // namespace
 
 void RegisterEditorRoutines() {
-  for (Routine r : {Routine::kFindNext, Routine::kInsertDate, Routine::kBullets, Routine::kIndent,
-                    Routine::kDeleteLine, Routine::kSpeak, Routine::kHyperlink, Routine::kFind,
-                    Routine::kTitleFormat, Routine::kHiddenText, Routine::kCharFormat, Routine::kPrint,
-                    Routine::kInsertLine, Routine::kInsertPicture, Routine::kParagraphStyle,
-                    Routine::kCodeFormat, Routine::kGreyText, Routine::kSavePages,
-                    Routine::kInsertCharacter, Routine::kFontColor, Routine::kBackColor,
-                    Routine::kFontFace, Routine::kFontSize, Routine::kWebSearch, Routine::kScrambleText})
+  for (Routine r : {Routine::kFindNext, Routine::kHyperlink, Routine::kFind, Routine::kPrint,
+                    Routine::kInsertPicture})
     SetRoutine(r, RoutineNotBuilt);
-  SetRoutine(Routine::kClipboard, Clipboard);
+  for (Routine r : {Routine::kFontColor, Routine::kBackColor, Routine::kFontFace, Routine::kFontSize,
+                    Routine::kParagraphStyle, Routine::kTitleFormat, Routine::kCodeFormat})
+    SetRoutine(r, FormatRoutine);
+  SetRoutine(Routine::kCharFormat, ToggleEffectRoutine);
+  SetRoutine(Routine::kHiddenText, ToggleEffectRoutine);
+  SetRoutine(Routine::kGreyText, GreyOutRoutine);
+  SetRoutine(Routine::kBullets, BulletsRoutine);
+  SetRoutine(Routine::kIndent, IndentRoutine);
+  SetRoutine(Routine::kInsertDate, InsertDateRoutine);
+  SetRoutine(Routine::kInsertLine, InsertSeparatorRoutine);
+  SetRoutine(Routine::kInsertCharacter, InsertCharacterRoutine);
+  SetRoutine(Routine::kDeleteLine, DeleteLineRoutine);
+  SetRoutine(Routine::kClipboard, ClipboardRoutine);
+  SetRoutine(Routine::kWebSearch, WebSearchRoutine);
+  SetRoutine(Routine::kSpeak, SpeakRoutine);
+  SetRoutine(Routine::kScrambleText, ScrambleRoutine);
+  SetRoutine(Routine::kSavePages, SavePages);
   SetDropRoutine(InsertDroppedFile);
 }
 

@@ -39,6 +39,8 @@ struct Pane {
   HWND* slot;
   int child_id;
   bool shows_node = false;  // a node's page, not the report or an empty pane
+  int loaded_id = 0;        // the node whose page was loaded, and its row
+  std::optional<std::int64_t> loaded_rowid;
   std::wstring title;
   bool modified = false;
   bool read_only = true;
@@ -234,6 +236,8 @@ void Load(Pane& p, int id) {
   const bool editable = !page || Fill(fresh, page->rtf);
   p.music = page && UsesMusicFont(page->rtf);
   p.shows_node = page.has_value();
+  p.loaded_id = page ? id : 0;
+  p.loaded_rowid = page ? Model().index().RowidOf(id) : std::nullopt;
   p.title = page ? ToWide(page->title) : std::wstring();
   p.modified = false;
   p.failure_told = false;
@@ -249,16 +253,27 @@ void Load(Pane& p, int id) {
 
 std::wstring PageName(const Pane& p) { return p.title.empty() ? std::wstring(L"?") : p.title; }
 
+// The node whose row receives the pane's text: the node loaded into it, or,
+// when that id is gone because the node was renumbered, the pane's node now
+// if it stands on the same row. 0 when neither holds: the text is not
+// written anywhere else.
+int SaveTarget(const Pane& p) {
+  if (Model().ItemOf(p.loaded_id)) return p.loaded_id;
+  const int now = NodeOf(p);
+  if (now != 0 && p.loaded_rowid && Model().index().RowidOf(now) == p.loaded_rowid) return now;
+  return 0;
+}
+
 // Writes the pane's page to its node's row. A failure keeps the text and
 // the modified mark and tells the user: always when the user saves, once
 // in a row when the timer does.
 bool SavePane(Pane& p, bool automatic) {
   if (!p.modified) return true;
-  const int id = NodeOf(p);
-  if (id == 0 || !Store().library_open()) {
+  if (!p.shows_node || !Store().library_open()) {
     p.modified = false;  // nothing on screen belongs to a node
     return true;
   }
+  const int id = SaveTarget(p);
   std::string rtf;
   const bool streamed = StreamOutRtf(*p.slot, &rtf);
   std::wstring why;
@@ -268,13 +283,15 @@ bool SavePane(Pane& p, bool automatic) {
     why = LoadMessage(UiLanguage(), 85, std::to_wstring(PageLimit()));
   } else {
     HeldStoreErrors held;
-    const PageWrite written = StorePage(Store(), Model(), id, rtf);
+    const PageWrite written = id ? StorePage(Store(), Model(), id, rtf) : PageWrite::kNoRow;
     if (written == PageWrite::kStored) {
       p.modified = false;
       p.failure_told = false;
       SendMessageW(*p.slot, EM_SETMODIFY, FALSE, 0);
       Remeasure(p, static_cast<std::int64_t>(rtf.size()));
       p.music = UsesMusicFont(rtf);
+      p.loaded_id = id;
+      p.loaded_rowid = Model().index().RowidOf(id);
       return true;
     }
     why = written == PageWrite::kNoRow ? LoadMessage(UiLanguage(), 95) : ToWide(held.text());
@@ -334,6 +351,8 @@ void MirrorNow() {
   SendMessageW(fresh, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
   g_copyingMirror = false;
   to.title = from->title;
+  to.loaded_id = from->loaded_id;
+  to.loaded_rowid = from->loaded_rowid;
   to.modified = false;  // the source carries the change
   to.guard = from->guard;
   to.music = from->music;

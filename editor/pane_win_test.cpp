@@ -16,6 +16,7 @@
 #include "store/library_fixture.h"
 #include "store/library_win.h"
 #include "store/page_store.h"
+#include "store/tree_ops.h"
 #include "store/tree_view_win.h"
 #include "wintest/harness_win.h"
 
@@ -159,6 +160,26 @@ TEST_F(PageEditor, AFailedSaveKeepsTheTextAndTheMarkAndSaysSo) {
   EXPECT_EQ(Close(), 0);
 }
 
+// Text on screen is written to the row it was loaded from, even when the
+// model moved on without saving it first: renumbered (a favourite mark) it
+// follows its row; with the selection moved it stays with its own node.
+TEST_F(PageEditor, AnUnsavedPageGoesToItsOwnRowWhateverTheModelDid) {
+  StartWith(kRows);
+  Select(kPageFile);
+  TypeInto(g_shell.editor1, {'R'});
+  ToggleFavourite(Store(), Model());  // the window saves first; the core alone does not
+  const int renumbered = Model().selected_id();
+  ASSERT_NE(renumbered, kPageFile);
+  EXPECT_TRUE(SaveModifiedPages());
+  EXPECT_NE(Stored(renumbered).find("rpage x"), std::string::npos);
+
+  TypeInto(g_shell.editor1, {'S'});
+  SelectItem(Store(), Model(), Model().ItemOf(kOtherFile));  // no save, no load
+  EXPECT_TRUE(SaveModifiedPages());
+  EXPECT_NE(Stored(renumbered).find("srpage x"), std::string::npos);
+  EXPECT_EQ(Stored(kOtherFile), "{\\rtf1 other}");
+}
+
 // A title ending in a backtick makes its page read-only: typing, Tab and
 // the program's own insertions leave it alone; renaming it frees it at once.
 TEST_F(PageEditor, ABacktickTitleMakesThePageReadOnlyUntilRenamed) {
@@ -198,15 +219,18 @@ TEST_F(PageEditor, OddPagesLoadAndStayAsStored) {
       {504, 202, 2, "truncated", "{\\rtf1\\ansi{\\fonttbl{\\f0 Ver"},
       {604, 202, 3, "binary", std::string("\x01\x02\xFF\xFE\x00rest", 9)},
       {704, 202, 4, "nested", nested},
-      {804, 202, 5, "text", "plain {not} rtf \\par"}};
+      {804, 202, 5, "text", "plain {not} rtf \\par"},
+      {904, 202, 6, std::string(60, 'T'), "{\\rtf1 long title}"}};
   StartWith(odd);
   const std::map<int, std::wstring> shown = {
       {304, L"\x0218tiin\x021B\x0103 \x0416\x0443\x043A"}, {404, L"\x0416\x0443\x043A"},
-      {704, L"deep"}, {804, L"plain {not} rtf \\par"}};
+      {704, L"deep"}, {804, L"plain {not} rtf \\par"}, {904, L"long title"}};
   for (const Row& row : odd) {
     if (row.id % 100 == 0 || row.id % 100 == 2) continue;
     Select(row.id);
     EXPECT_FALSE(PaneModified(g_shell.editor1)) << row.id;
+    // Shown as its text only: an edit would store that text over the page.
+    EXPECT_EQ(ActivePageEditable(), row.id != 704) << row.id;
     if (shown.count(row.id)) EXPECT_TRUE(Contains(WindowText(g_shell.editor1), shown.at(row.id).c_str())) << row.id;
   }
   Select(100);
