@@ -294,8 +294,8 @@ TEST_F(PageEditor, AChangePastThePageLimitIsUndone) {
 }
 
 // Shift+Tab writes five spaces; Ctrl+wheel zooms within the control's
-// bounds and Ctrl+middle button resets it.
-TEST_F(PageEditor, TabWritesSpacesAndTheWheelZooms) {
+// bounds and Ctrl+middle button resets it; a double click and Ctrl+click.
+TEST_F(PageEditor, TheKeysAndMouseRulesOfThePane) {
   StartWith(kRows);
   Select(kEmptyFile);
   TypeInto(g_shell.editor1, {VK_SHIFT, VK_TAB});
@@ -317,6 +317,29 @@ TEST_F(PageEditor, TabWritesSpacesAndTheWheelZooms) {
   SendMessageW(g_mainWindow, WM_NOTIFY, kEditor1Id, reinterpret_cast<LPARAM>(&reset));
   SendMessageW(pane, EM_GETZOOM, reinterpret_cast<WPARAM>(&num), reinterpret_cast<LPARAM>(&den));
   EXPECT_EQ(num, 0u);
+
+  // A double-clicked word loses the space the control selects after it;
+  // Ctrl+click copies the selection.
+  SetWindowTextW(pane, L"hello world");
+  POINTL at{};
+  SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 1);
+  const LPARAM xy = MAKELPARAM(at.x + 1, at.y + 3);
+  for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    SendMessageW(pane, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, xy);
+  CHARRANGE sel{};
+  ASSERT_TRUE(PumpUntil([&] {
+    SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    return sel.cpMin == 0 && sel.cpMax == 5;
+  }, 2000)) << sel.cpMin << ".." << sel.cpMax;
+  OpenClipboard(g_mainWindow);
+  EmptyClipboard();
+  CloseClipboard();
+  SendMessageW(pane, WM_LBUTTONUP, MK_CONTROL, xy);
+  ASSERT_TRUE(OpenClipboard(g_mainWindow));
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  EXPECT_EQ(data ? std::wstring(static_cast<const wchar_t*>(GlobalLock(data))) : L"", L"hello");
+  if (data) GlobalUnlock(data);
+  CloseClipboard();
 }
 
 // The report without a library lacks the node lines, follows the language,
