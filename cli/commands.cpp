@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/utf.h"
+#include "editor/find.h"
 #include "store/cipher_open.h"
 #include "store/file_safety.h"
 #include "store/library_check.h"
@@ -351,14 +352,41 @@ int Vacuum(const Io& io, const std::u16string& path) {
   return kExitOk;
 }
 
+// Every page that holds `text`, in tree order: the node's id and title.
+int Find(const Io& io, const std::u16string& path, const std::u16string& text, FindFlags flags) {
+  OpenedLibrary lib(io, path);
+  const PageScan scan = ScanPages(lib.store().db(), text, flags);
+  if (scan.failed) throw Failure{lib.reports().Reason("cannot read the pages")};
+  std::string out;
+  for (const IndexEntry& e : lib.model().index()) {
+    if (!scan.ids.count(e.id)) continue;
+    out += std::to_string(e.id) + "\t" + DisplayText(static_cast<const ModelItem*>(e.item)->text()) + "\n";
+  }
+  io.out(out);
+  return kExitOk;
+}
+
+// The search options after the library and the text.
+FindFlags FindOptions(const std::vector<std::u16string>& a) {
+  FindFlags flags;
+  for (size_t i = 2; i < a.size(); ++i) {
+    if (a[i] == u"--match-case") flags.match_case = true;
+    else if (a[i] == u"--whole-word") flags.whole_word = true;
+    else throw Failure{"unknown option '" + Utf16ToUtf8(a[i]) + "'"};
+  }
+  if (a[1].empty()) throw Failure{"the text to find is empty"};
+  return flags;
+}
+
 struct CommandSpec {
-  int arguments;  // after the command's name
+  int arguments;      // after the command's name
+  int options = 0;    // optional arguments after those
 };
 
 const std::map<std::string, CommandSpec>& Commands() {
   static const std::map<std::string, CommandSpec> commands = {
       {"info", {1}},   {"tree", {1}},  {"import", {2}}, {"export", {3}}, {"convert", {1}},
-      {"page", {3}},   {"rekey", {1}}, {"check", {1}},  {"vacuum", {1}}};
+      {"page", {3}},   {"rekey", {1}}, {"check", {1}},  {"vacuum", {1}}, {"find", {2, 2}}};
   return commands;
 }
 
@@ -387,6 +415,7 @@ int Dispatch(const std::string& name, const std::vector<std::u16string>& a, cons
   if (name == "page") return Page(io, a[0], id(a[1]), a[2]);
   if (name == "rekey") return Rekey(io, a[0]);
   if (name == "check") return Check(io, a[0]);
+  if (name == "find") return Find(io, a[0], a[1], FindOptions(a));
   return Vacuum(io, a[0]);
 }
 
@@ -409,6 +438,9 @@ std::string UsageText() {
          "  check   LIBRARY             duplicate ids, rows the tree cannot show, broken\n"
          "                              parents\n"
          "  vacuum  LIBRARY             compact the file\n"
+         "  find    LIBRARY TEXT [--match-case] [--whole-word]\n"
+         "                              the pages that hold TEXT, in tree order: each\n"
+         "                              node's id and title on a line (none: no lines)\n"
          "\n"
          "Passwords are never given on the command line. An enciphered library's\n"
          "password is read from LOREWELL_PASSWORD, or asked for on the terminal. rekey\n"
@@ -430,8 +462,9 @@ int RunCli(const std::vector<std::u16string>& args, const Io& io) {
     return kExitOk;
   }
   const auto spec = Commands().find(name);
-  if (spec == Commands().end() ||
-      static_cast<int>(args.size()) - 1 != spec->second.arguments) {
+  const int given = static_cast<int>(args.size()) - 1;
+  if (spec == Commands().end() || given < spec->second.arguments ||
+      given > spec->second.arguments + spec->second.options) {
     io.err(spec == Commands().end() ? "lorewell-cli: unknown command '" + name + "'\n"
                                     : "lorewell-cli: " + name + ": wrong number of arguments\n");
     io.err(UsageText());

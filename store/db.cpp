@@ -359,4 +359,12 @@ bool RowInserter::Insert(const NodeValues& row, const std::string* stored) {
   return bound && insert_.Run();
 }
 
+MappedReading::MappedReading(Db& db) : db_(db) {
+  if (db_.handle()) sqlite3_exec(db_.handle(), "PRAGMA mmap_size = 1073741824", nullptr, nullptr, nullptr);
+}
+
+MappedReading::~MappedReading() {
+  if (db_.handle()) sqlite3_exec(db_.handle(), "PRAGMA mmap_size = 0", nullptr, nullptr, nullptr);
+}
+
 }  // namespace lw

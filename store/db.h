@@ -167,6 +167,21 @@ class Db {
   int last_error_ = 0;
 };
 
+// While one lives, the connection reads the file through a memory map: a
+// pass over the whole table (the pages lie among the tree's rows) is then
+// read without a system call for every database page. The map is given up
+// at the end, so that nothing keeps the file from being replaced.
+class MappedReading {
+ public:
+  explicit MappedReading(Db& db);
+  ~MappedReading();
+  MappedReading(const MappedReading&) = delete;
+  MappedReading& operator=(const MappedReading&) = delete;
+
+ private:
+  Db& db_;
+};
+
 // The values of one node row but its page.
 struct NodeValues {
   int id = 0;

@@ -25,8 +25,6 @@ std::atomic<ExclusiveReadFunction> g_platform_check{nullptr};
 constexpr char kSqlCreateLibraryCopy[] =
     "PRAGMA journal_mode = off; PRAGMA page_size = 4096; PRAGMA user_version = 1; "
     "CREATE TABLE tab (id INTEGER, p INTEGER, i INTEGER, t TEXT, r BLOB)";
-constexpr char kSqlMapForReading[] = "PRAGMA mmap_size = 1073741824";
-constexpr char kSqlUnmap[] = "PRAGMA mmap_size = 0";
 constexpr char kSqlLockNewLibrary[] =
     "PRAGMA locking_mode = exclusive; PRAGMA journal_mode = off; PRAGMA user_version = 1";
 }  // namespace
@@ -203,11 +201,12 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   model.BeginLoad();
   model.Reset(FileNamePart(path));
   // The tree's rows lie among the pages' text, so the fill reads the whole
-  // file; mapped, it is read without a system call for every page. The map
-  // is given up at once, so that nothing keeps the file from being replaced.
-  sqlite3_exec(db_.handle(), kSqlMapForReading, nullptr, nullptr, nullptr);
-  const TreeRead read = FillTree(db_, model, &result.report);
-  sqlite3_exec(db_.handle(), kSqlUnmap, nullptr, nullptr, nullptr);
+  // file.
+  TreeRead read;
+  {
+    MappedReading mapped(db_);
+    read = FillTree(db_, model, &result.report);
+  }
   model.EndLoad();
   if (read == TreeRead::kNotLibrary) return Fail(model, OpenOutcome::kNotLibrary, &result);
   if (read != TreeRead::kRead) return Fail(model, OutcomeOfFailure(db_.last_error()), &result);

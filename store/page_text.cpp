@@ -38,13 +38,14 @@ char16_t FromCodePage(unsigned char byte, int code_page) {
 
 // Destinations whose content is not page text.
 bool SkippedDestination(std::string_view word) {
-  static const char* const kSkipped[] = {
+  // Views, not C strings: every control word of every page is compared.
+  static constexpr std::string_view kSkipped[] = {
       "fonttbl",  "colortbl", "stylesheet", "info",     "pict",      "object",  "header",
       "footer",   "headerl",  "headerr",    "headerf",  "footerl",   "footerr", "footerf",
       "listtable", "listoverridetable", "rsidtbl", "generator", "themedata",
       "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "fldinst",
       "filetbl", "revtbl", "pgdsctbl", "mmathPr", "bkmkstart", "bkmkend"};
-  for (const char* s : kSkipped) {
+  for (std::string_view s : kSkipped) {
     if (word == s) return true;
   }
   return false;
@@ -53,7 +54,7 @@ bool SkippedDestination(std::string_view word) {
 // The character a symbol control word stands for, or 0 for any other word.
 char16_t SymbolOf(std::string_view word) {
   static constexpr struct {
-    const char* word;
+    std::string_view word;
     char16_t symbol;
   } kSymbols[] = {{"tab", u'\t'},           {"cell", u'\t'},          {"emdash", u'\u2014'},
                   {"endash", u'\u2013'},     {"bullet", u'\u2022'},    {"lquote", u'\u2018'},
@@ -193,6 +194,13 @@ class RtfTextReader {
 };
 
 }  // namespace
+
+std::u16string DecodeAnsi(std::string_view bytes, int code_page) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  for (char c : bytes) text.push_back(FromCodePage(static_cast<unsigned char>(c), code_page));
+  return text;
+}
 
 std::u16string RtfToText(std::string_view rtf) { return RtfTextReader(rtf).Read(); }
 

@@ -15,6 +15,9 @@ namespace lw {
 // character N with its \ucN fallback characters skipped.
 std::u16string RtfToText(std::string_view rtf);
 
+// 8-bit text in code page 1250 or 1252 (any other number: 1252).
+std::u16string DecodeAnsi(std::string_view bytes, int code_page);
+
 // The bytes of a page file for `path`: the RTF itself when the name ends in
 // ".rtf" or ".RTF", otherwise FF FE and the text in UTF-16 little-endian.
 std::string PageFileBytes(const std::u16string& path, std::string_view rtf);
