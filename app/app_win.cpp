@@ -16,6 +16,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "editor/find_win.h"
 #include "editor/pane_win.h"
 #include "store/library_win.h"
 #include "store/search_node_win.h"
@@ -74,6 +75,7 @@ void OnWindowPosChanged(const WINDOWPOS* wp) {
   }
   LayoutChildren();
   MovePlayer();
+  PinFindWindow();
 }
 
 

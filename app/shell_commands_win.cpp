@@ -10,6 +10,7 @@
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
+#include "editor/find_win.h"
 #include "editor/format_win.h"
 #include "editor/pane_win.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 // Esc first silences a reading aloud; only the next Esc minimises.
 void Minimize(int) {
-  if (StopSpeaking()) return;
+  if (StopSpeaking() || StopFind()) return;
   for (HWND w : {g_shell.options, g_shell.overlay, g_shell.marker1, g_shell.marker2})
     if (w) ShowWindow(w, SW_HIDE);
   ShowWindow(g_mainWindow, SW_MINIMIZE);

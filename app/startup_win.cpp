@@ -15,6 +15,7 @@
 #include "app/shell_win.h"
 #include "app/strip_win.h"
 #include "base/wide_win.h"
+#include "editor/find_win.h"
 #include "editor/format_win.h"
 #include "editor/pane_win.h"
 #include "music/midi_win.h"
@@ -138,6 +139,10 @@ bool LibraryToOpen(const StartOptions& options, std::u16string* path) {
 bool TranslateAppAccelerator(MSG* msg) {
   // The Search Node window takes its own keys (Escape, Tab) first.
   if (HWND search = SearchNodeWindow(); search && IsWindowVisible(search) && IsDialogMessageW(search, msg))
+    return true;
+  // So does Find/Replace: Esc there closes it and never reaches the main
+  // window's minimise key.
+  if (HWND find = FindWindowHandle(); find && IsWindowVisible(find) && IsDialogMessageW(find, msg))
     return true;
   return g_mainWindow && g_shell.accelerators &&
          TranslateAcceleratorW(g_mainWindow, g_shell.accelerators, msg) != 0;
@@ -281,6 +286,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   LoadMenuOfLanguage();
   SetStripTooltips();
   CreateSearchNodeWindow();
+  CreateFindWindow();
   OpenMidiOutput(g_mainWindow, g_settings.instrumentIndex);
   g_shell.currentEditor = g_shell.editor1;
   SetWindowPos(g_mainWindow, g_settings.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,

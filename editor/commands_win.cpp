@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/commands_win.h"
+#include "editor/find_win.h"
 #include "editor/format_win.h"
 #include "editor/pane_win.h"
 
@@ -19,9 +20,10 @@ void InsertDroppedFile(const wchar_t*) {}
 }  // namespace
 
 void RegisterEditorRoutines() {
-  for (Routine r : {Routine::kFindNext, Routine::kHyperlink, Routine::kFind, Routine::kPrint,
-                    Routine::kInsertPicture})
-    SetRoutine(r, RoutineNotBuilt);
+  for (Routine r : {Routine::kPrint, Routine::kInsertPicture}) SetRoutine(r, RoutineNotBuilt);
+  SetRoutine(Routine::kHyperlink, RoutineNotBuilt);
+  SetRoutine(Routine::kFind, FindRoutine);
+  SetRoutine(Routine::kFindNext, FindRoutine);
   for (Routine r : {Routine::kFontColor, Routine::kBackColor, Routine::kFontFace, Routine::kFontSize,
                     Routine::kParagraphStyle, Routine::kTitleFormat, Routine::kCodeFormat})
     SetRoutine(r, FormatRoutine);

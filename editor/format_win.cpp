@@ -70,17 +70,6 @@ std::wstring TextRange(HWND pane, LONG from, LONG to) {
   return text;
 }
 
-// The whole page in the control's own positions (GT_DEFAULT: "\r" alone).
-std::wstring PageText(HWND pane) {
-  LONG n = TextLength(pane);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  GETTEXTEX get{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
-  LRESULT got = SendMessageW(pane, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
-                             reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
-  return text;
-}
-
 // The text of the line that holds position `at`, without its line break.
 CHARRANGE LineAt(HWND pane, LONG at) {
   LRESULT line = SendMessageW(pane, EM_EXLINEFROMCHAR, 0, at);
@@ -455,7 +444,7 @@ void ScrambleRoutine(int) {
     return;
   HWND pane = EditablePane();  // the box let other messages through
   if (!pane) return;
-  const std::wstring page = PageText(pane);
+  const std::wstring page = PaneText(pane);
   if (page.size() < kScrambleMin) {
     TellIfNotScrambled(ScrambleVerdict::kTooShort);
     return;

@@ -56,6 +56,16 @@ std::int64_t MeasureRtfSize(HWND ed) {
   return total;
 }
 
+std::wstring PaneText(HWND ed) {
+  const std::int64_t n = PaneTextLength(ed);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  GETTEXTEX get{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+  const LRESULT got = SendMessageW(ed, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                   reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return text;
+}
+
 bool SelectedTextEmpty(HWND ed) {
   CHARRANGE cr{};
   SendMessageW(ed, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));

@@ -24,6 +24,9 @@ bool StreamOutRtf(HWND ed, std::string* out);
 // The number of RTF bytes the control writes, counted without keeping them.
 std::int64_t MeasureRtfSize(HWND ed);
 
+// The whole text in the control's own positions (a paragraph ends in "\r").
+std::wstring PaneText(HWND ed);
+
 // True when nothing is selected.
 bool SelectedTextEmpty(HWND ed);
 // The selection's text, however long (sized from the selection).

@@ -50,6 +50,7 @@ struct Job {
   std::function<void()> done;
   WorkClaim claim;
   bool marquee = false;
+  bool reads_only = false;  // the view stayed attached
   HANDLE thread = nullptr;
 };
 
@@ -66,7 +67,7 @@ void FinishJob(Job* job) {
   CloseHandle(job->thread);
   g_workerRunning = false;
   HideProgress();
-  if (g_view) g_view->Attach();
+  if (g_view && !job->reads_only) g_view->Attach();
   std::function<void()> done = std::move(job->done);
   delete job;
   if (done) done();
@@ -109,17 +110,18 @@ void ReportStoreError(const std::u16string& text) {
 // --- Workers -------------------------------------------------------------------
 
 bool RunWorker(WorkClaim claim, std::function<void(WorkClaim)> work, std::function<void()> done,
-               bool marquee) {
+               bool marquee, WorkerKind kind) {
   if (!claim || !g_main) return false;
-  auto* job = new Job{std::move(work), std::move(done), std::move(claim), marquee, nullptr};
-  if (g_view) g_view->Detach();
+  const bool reads_only = kind == WorkerKind::kReadsOnly;
+  auto* job = new Job{std::move(work), std::move(done), std::move(claim), marquee, reads_only, nullptr};
+  if (g_view && !reads_only) g_view->Detach();
   if (marquee) ShowProgressMarquee();
   g_workerRunning = true;
   job->thread = CreateThread(nullptr, 0, JobThread, job, 0, nullptr);
   if (!job->thread) {
     g_workerRunning = false;
     HideProgress();
-    if (g_view) g_view->Attach();
+    if (g_view && !reads_only) g_view->Attach();
     delete job;  // releases the claim
     return false;
   }

@@ -48,8 +48,11 @@ bool OnLibraryMessage(UINT msg, WPARAM wp, LPARAM lp);
 // strip's bar as busy without a count. `done` runs on the user-interface
 // thread after the view is back. False (nothing started) when the claim is
 // empty or no thread could be made.
+// A worker that only reads the library (a search) leaves the tree view
+// attached: the busy flag keeps every change out meanwhile.
+enum class WorkerKind { kChanges, kReadsOnly };
 bool RunWorker(WorkClaim claim, std::function<void(WorkClaim)> work, std::function<void()> done,
-               bool marquee);
+               bool marquee, WorkerKind kind = WorkerKind::kChanges);
 // For a worker: moves the strip's bar to `percent` (shown at the first call,
 // hidden when the worker ends).
 ProgressSink WorkerProgress();
