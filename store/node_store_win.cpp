@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "store/code_page_win.h"
 #include "store/file_safety.h"
 #include "store/node_store.h"
 #include "store/rekey_win.h"
@@ -38,6 +39,7 @@ void InstallWindowsFileChecks() {
   SetPlatformExclusiveReadCheck(CanReadUnsharedWindows);
   SetLinkCounter(CountLinksWindows);
   InstallWindowsFileReplacer();
+  InstallWindowsCodePages();
 }
 
 }  // namespace lw

@@ -18,7 +18,8 @@ std::uintmax_t CountLinksWindows(const std::u16string& path);
 // What the store asks of the platform, answered by Windows itself: "already
 // open" (CanReadUnshared uses CanReadUnsharedWindows, so every NodeStore
 // does), the count of a file's names, and the replacement of a file
-// (MoveFileExW write-through). Called once at start-up.
+// (MoveFileExW write-through), and the converter of code pages for pages'
+// text. Called once at start-up.
 void InstallWindowsFileChecks();
 
 }  // namespace lw

@@ -2,39 +2,16 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <map>
 #include <vector>
+
+#include "store/code_page.h"
 
 #include "store/file_safety.h"
 
 namespace lw {
 
 namespace {
-
-// Bytes 0x80..0xFF of the two code pages pages are written in.
-constexpr char16_t kCp1250[128] = {
-    0x20AC, 0xFFFD, 0x201A, 0xFFFD, 0x201E, 0x2026, 0x2020, 0x2021, 0xFFFD, 0x2030, 0x0160,
-    0x2039, 0x015A, 0x0164, 0x017D, 0x0179, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0,
-    0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB,
-    0x00AC, 0x00AD, 0x00AE, 0x017B, 0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6,
-    0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, 0x0154, 0x00C1,
-    0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A,
-    0x00CD, 0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2,
-    0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, 0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED,
-    0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159,
-    0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9};
-// 0x80..0x9F; from 0xA0 on code page 1252 is Latin-1.
-constexpr char16_t kCp1252[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-char16_t FromCodePage(unsigned char byte, int code_page) {
-  if (byte < 0x80) return byte;
-  if (code_page == 1250) return kCp1250[byte - 0x80];
-  return byte < 0xA0 ? kCp1252[byte - 0x80] : char16_t(byte);
-}
 
 // Destinations whose content is not page text.
 bool SkippedDestination(std::string_view word) {
@@ -44,7 +21,8 @@ bool SkippedDestination(std::string_view word) {
       "footer",   "headerl",  "headerr",    "headerf",  "footerl",   "footerr", "footerf",
       "listtable", "listoverridetable", "rsidtbl", "generator", "themedata",
       "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "fldinst",
-      "filetbl", "revtbl", "pgdsctbl", "mmathPr", "bkmkstart", "bkmkend"};
+      "filetbl", "revtbl", "pgdsctbl", "mmathPr", "bkmkstart", "bkmkend",
+      "xe", "tc", "tcn"};  // index and contents entries are not shown
   for (std::string_view s : kSkipped) {
     if (word == s) return true;
   }
@@ -56,7 +34,8 @@ char16_t SymbolOf(std::string_view word) {
   static constexpr struct {
     std::string_view word;
     char16_t symbol;
-  } kSymbols[] = {{"tab", u'\t'},           {"cell", u'\t'},          {"emdash", u'\u2014'},
+  } kSymbols[] = {{"tab", u'\t'},           {"cell", u'\t'},          {"nestcell", u'\t'},
+                  {"emdash", u'\u2014'},
                   {"endash", u'\u2013'},     {"bullet", u'\u2022'},    {"lquote", u'\u2018'},
                   {"rquote", u'\u2019'},     {"ldblquote", u'\u201C'}, {"rdblquote", u'\u201D'}};
   for (const auto& s : kSymbols) {
@@ -67,7 +46,10 @@ char16_t SymbolOf(std::string_view word) {
 
 struct Group {
   bool skip = false;
-  int uc = 1;  // characters that stand for each \uN
+  bool hidden = false;      // \v: text the page does not show
+  bool font_table = false;  // inside \fonttbl: \fN defines font N
+  int uc = 1;               // characters that stand for each \uN
+  int font = -1;            // \fN in the text; -1: the default font
 };
 
 }  // namespace
@@ -84,30 +66,59 @@ class RtfTextReader {
     while (k_ < rtf_.size()) {
       const char c = rtf_[k_++];
       if (c == '{') {
+        Flush();
         stack_.push_back(stack_.back());
         // "{\*\name ...}": a destination a reader may ignore.
         if (rtf_.substr(k_, 2) == "\\*") stack_.back().skip = true;
       } else if (c == '}') {
+        Flush();
         if (stack_.size() > 1) stack_.pop_back();
         pending_fallback_ = 0;
       } else if (c == '\\') {
         Control();
       } else if (c != '\r' && c != '\n') {
-        Emit(static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : Byte(static_cast<unsigned char>(c)));
+        if (static_cast<unsigned char>(c) < 0x80) Emit(char16_t(c));
+        else Byte(static_cast<unsigned char>(c));
       }
     }
+    Flush();
     return std::move(out_);
   }
 
  private:
-  char16_t Byte(unsigned char b) const { return FromCodePage(b, code_page_); }
+  bool Shown() const { return !stack_.back().skip && !stack_.back().hidden; }
+
+  // A byte of the current font's code page; a run of them is decoded at
+  // once, as a character of a double-byte code page takes two.
+  void Byte(unsigned char b) {
+    if (pending_fallback_ > 0) {
+      --pending_fallback_;
+      return;
+    }
+    if (Shown()) bytes_.push_back(static_cast<char>(b));
+  }
+
+  void Flush() {
+    if (bytes_.empty()) return;
+    out_ += DecodeCodePage(CodePage(), bytes_);
+    bytes_.clear();
+  }
+
+  // The code page of the current font's charset, or the document's.
+  int CodePage() const {
+    const int font = stack_.back().font >= 0 ? stack_.back().font : default_font_;
+    const auto charset = charsets_.find(font);
+    const int code_page = charset == charsets_.end() ? 0 : CodePageOfCharset(charset->second);
+    return code_page != 0 ? code_page : code_page_;
+  }
 
   void Emit(char16_t c) {
     if (pending_fallback_ > 0) {
       --pending_fallback_;
       return;
     }
-    if (!stack_.back().skip) out_ += c;
+    Flush();
+    if (Shown()) out_ += c;
   }
 
   // After a backslash: a control symbol or a control word.
@@ -127,7 +138,7 @@ class RtfTextReader {
         if (k_ + 2 <= rtf_.size()) {
           const std::string hex(rtf_.substr(k_, 2));
           k_ += 2;
-          Emit(Byte(static_cast<unsigned char>(std::strtol(hex.c_str(), nullptr, 16))));
+          Byte(static_cast<unsigned char>(std::strtol(hex.c_str(), nullptr, 16)));
         }
         break;
       case '\r': case '\n': Emit(u'\r'); Emit(u'\n'); break;  // same as \par
@@ -153,14 +164,18 @@ class RtfTextReader {
     }
     if (p < n && rtf_[p] == ' ') ++p;  // the delimiting space belongs to the word
     k_ = p;
+    Flush();
     if (has_param) {
       if (Parameterised(word, param)) return;
     }
     if (SkippedDestination(word)) {
       stack_.back().skip = true;
-    } else if (word == "par" || word == "row" || word == "line" || word == "sect" ||
-               word == "page") {
-      if (!stack_.back().skip) out_ += u"\r\n";
+      if (word == "fonttbl") stack_.back().font_table = true;
+    } else if (word == "v") {
+      stack_.back().hidden = true;
+    } else if (word == "par" || word == "row" || word == "nestrow" || word == "line" ||
+               word == "sect" || word == "page") {
+      if (Shown()) out_ += u"\r\n";
     } else if (const char16_t symbol = SymbolOf(word)) {
       Emit(symbol);
     }
@@ -174,6 +189,15 @@ class RtfTextReader {
       k_ += static_cast<std::size_t>(param > 0 ? param : 0);
     } else if (word == "ansicpg") {
       code_page_ = static_cast<int>(param);
+    } else if (word == "f") {
+      if (stack_.back().font_table) defining_font_ = static_cast<int>(param);
+      else stack_.back().font = static_cast<int>(param);
+    } else if (word == "fcharset") {
+      if (stack_.back().font_table && defining_font_ >= 0) charsets_[defining_font_] = static_cast<int>(param);
+    } else if (word == "deff") {
+      default_font_ = static_cast<int>(param);
+    } else if (word == "v") {
+      stack_.back().hidden = param != 0;
     } else if (word == "uc") {
       stack_.back().uc = static_cast<int>(param);
     } else if (word == "u") {
@@ -189,18 +213,17 @@ class RtfTextReader {
   std::size_t k_ = 0;
   std::u16string out_;
   std::vector<Group> stack_{Group{}};
-  int code_page_ = 1252;
+  int code_page_ = 1252;      // \ansicpg
+  int default_font_ = -1;     // \deff
+  int defining_font_ = -1;    // the font table's entry being read
+  std::map<int, int> charsets_;  // font number -> \fcharset
+  std::string bytes_;         // code-page bytes not yet decoded
   int pending_fallback_ = 0;  // characters still to skip after a \uN
 };
 
 }  // namespace
 
-std::u16string DecodeAnsi(std::string_view bytes, int code_page) {
-  std::u16string text;
-  text.reserve(bytes.size());
-  for (char c : bytes) text.push_back(FromCodePage(static_cast<unsigned char>(c), code_page));
-  return text;
-}
+std::u16string DecodeAnsi(std::string_view bytes, int code_page) { return DecodeCodePage(code_page, bytes); }
 
 std::u16string RtfToText(std::string_view rtf) { return RtfTextReader(rtf).Read(); }
 

@@ -10,12 +10,14 @@ namespace lw {
 
 // The plain text of an RTF document: groups that are not text (font and
 // colour tables, pictures, \* destinations and the like) are left out;
-// \par and \row end a line with "\r\n", \tab and \cell give a tab; \'hh is
-// read in the document's code page (1250 or 1252, the default), \uN as the
-// character N with its \ucN fallback characters skipped.
+// \par and \row end a line with "\r\n", \tab and \cell give a tab (nested
+// tables too); hidden text (\v) and index entries are left out; \'hh and
+// 8-bit bytes are read in the code page of the current font's \fcharset,
+// or else the document's \ansicpg (1252 by default), double-byte code
+// pages included; \uN is the character N with its \ucN fallback skipped.
 std::u16string RtfToText(std::string_view rtf);
 
-// 8-bit text in code page 1250 or 1252 (any other number: 1252).
+// 8-bit text in a Windows code page (store/code_page.h).
 std::u16string DecodeAnsi(std::string_view bytes, int code_page);
 
 // The bytes of a page file for `path`: the RTF itself when the name ends in
