@@ -130,6 +130,31 @@ TEST_F(FindWindowTest, ReplaceOnlyAMatchingSelection) {
   EXPECT_EQ(Selection().cpMin, 0) << "nothing inserted, the first hit found";
 }
 
+// Esc stops the search of the other pages: no page changes, no message.
+TEST_F(FindWindowTest, EscStopsTheSearchOfOtherPages) {
+  ASSERT_EQ(Close(), 0);
+  std::vector<Row> rows = {{100, 0, 0, "F", std::nullopt}, {202, 100, 0, "B", std::nullopt}};
+  for (int i = 0; i < 3000; ++i) rows.push_back({(3 + i) * 100 + 4, 202, i, "p", "{\\rtf1 page text}"});
+  rows.back().page = "{\\rtf1 needle}";
+  lw::testing::WriteLibrary(ToU16(Path("big.db")), rows);
+  StartOptions o;
+  o.libraryPath = Path("big.db");
+  ASSERT_EQ(Start(o), 0);
+  WaitForWorker();
+  Select(304);
+  RunCommand(kCmdFind);
+  SetDlgItemTextW(FindWindowHandle(), kFindWhatId, L"needle");
+  RunCommand(kCmdFindNext);
+  ASSERT_TRUE(FindRunning());
+  RunCommand(kCmdMinimize);  // Esc
+  ASSERT_TRUE(PumpUntil([] { return !FindRunning(); }));
+  Pump(50);
+  EXPECT_EQ(Model().selected_id(), 304);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_FALSE(IsIconic(g_mainWindow));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(FindWindowHandle(), kSearchButtonId)));
+}
+
 // Esc in the window closes it and never minimises the main window.
 TEST_F(FindWindowTest, EscInTheWindowOnlyClosesIt) {
   Select(304);
