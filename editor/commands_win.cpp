@@ -6,6 +6,7 @@
 #include "app/commands_win.h"
 #include "editor/find_win.h"
 #include "editor/format_win.h"
+#include "editor/link_win.h"
 #include "editor/pane_win.h"
 
 namespace lw {
@@ -21,7 +22,7 @@ void InsertDroppedFile(const wchar_t*) {}
 
 void RegisterEditorRoutines() {
   for (Routine r : {Routine::kPrint, Routine::kInsertPicture}) SetRoutine(r, RoutineNotBuilt);
-  SetRoutine(Routine::kHyperlink, RoutineNotBuilt);
+  SetRoutine(Routine::kHyperlink, MakeFootnoteLink);
   SetRoutine(Routine::kFind, FindRoutine);
   SetRoutine(Routine::kFindNext, FindRoutine);
   for (Routine r : {Routine::kFontColor, Routine::kBackColor, Routine::kFontFace, Routine::kFontSize,

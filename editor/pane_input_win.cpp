@@ -8,6 +8,7 @@
 #include "app/main_window_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
+#include "editor/link_win.h"
 #include "editor/page_size.h"
 #include "editor/pane_win.h"
 #include "editor/rich_edit_win.h"
@@ -148,6 +149,7 @@ LRESULT OnPaneNotify(NMHDR* nm) {
   switch (nm->code) {
     case EN_MSGFILTER: return Filter(nm->hwndFrom, *reinterpret_cast<MSGFILTER*>(nm)) ? 1 : 0;
     case EN_SELCHANGE: OnSelectionChange(*reinterpret_cast<SELCHANGE*>(nm)); return 0;
+    case EN_LINK: return OnLinkNotify(nm->hwndFrom, *reinterpret_cast<ENLINK*>(nm));
     case EN_DRAGDROPDONE:
       if (!Store().busy()) SetFocus(g_shell.currentEditor);
       return 0;
