@@ -35,19 +35,14 @@ AppSettings ParseFile(const std::wstring& path) {
   return s;
 }
 
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t cls[64] = L"";
-  GetClassNameW(hwnd, cls, 64);
-  return cls;
-}
-
 using ShellStart = AppTest;
 
 TEST_F(ShellStart, FirstStartShowsTheDefaultWindowAndWritesTheSettingsAtClose) {
   ASSERT_EQ(Start(), 0);
   ASSERT_TRUE(g_mainWindow);
-  EXPECT_EQ(ClassOf(g_mainWindow), L"appW");
-  wchar_t text[32] = L"";
+  wchar_t cls[32] = L"", text[32] = L"";
+  GetClassNameW(g_mainWindow, cls, 32);
+  EXPECT_STREQ(cls, L"appW");
   GetWindowTextW(g_mainWindow, text, 32);
   EXPECT_STREQ(text, L"Lorewell demo.db") << "the taskbar names the library open";
   LONG style = GetWindowLongW(g_mainWindow, GWL_STYLE);
@@ -61,13 +56,11 @@ TEST_F(ShellStart, FirstStartShowsTheDefaultWindowAndWritesTheSettingsAtClose) {
   EXPECT_FALSE(std::filesystem::exists(dir().File("lorewell.set"))) << "nothing is written before close";
 
   EXPECT_EQ(Close(), 0);
+  // The record's defaults are
+  // Settings.NewRecordHasTheDocumentedBytesAtTheDocumentedOffsets; here what
+  // the window puts in.
   AppSettings s = ParseFile(Path("lorewell.set"));
-  EXPECT_EQ(s.language, 409);
   EXPECT_EQ(s.windowWidth, 800);
-  EXPECT_EQ(s.wordWrap, 1);
-  EXPECT_EQ(s.storeLastLibrary, 1);
-  EXPECT_EQ(s.stripButtonVisible[5], 1);
-  EXPECT_EQ(s.stripButtonVisible[6], 0);
   EXPECT_GT(s.clientWidth, 0);
   // The demo library made at the first start is the one stored for next time.
   EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity),
@@ -90,19 +83,6 @@ TEST_F(ShellStart, DemoLibraryIsShownAsATreeWithFormattedPages) {
   EXPECT_GT(WindowText(GetDlgItem(g_mainWindow, 334)).size(), 20u) << "the first file's page is shown";
   SaveScreenshot(g_mainWindow, "main-window-demo");
   EXPECT_EQ(Close(), 0);
-}
-
-TEST_F(ShellStart, ClosingWhileMaximisedStoresTheNormalDefaultPlacement) {
-  ASSERT_EQ(Start(), 0);
-  SetWindowPos(g_mainWindow, nullptr, 200, 150, 900, 700, SWP_NOZORDER);
-  Pump(20);
-  ShowWindow(g_mainWindow, SW_MAXIMIZE);
-  Pump(20);
-  ASSERT_TRUE(IsZoomed(g_mainWindow));
-  EXPECT_EQ(Close(), 0);
-  AppSettings s = ParseFile(Path("lorewell.set"));
-  EXPECT_EQ(std::tuple(s.windowX, s.windowY, s.windowWidth, s.windowHeight),
-            std::tuple(120, 120, 800, 600));
 }
 
 TEST_F(ShellStart, PlacementAndReservedBytesSurviveARestart) {
@@ -166,8 +146,9 @@ TEST_F(ShellStart, ShortSettingsFileStartsWithZeroesAndIsWrittenBackWhole) {
   EXPECT_EQ(ReadFileBytes(Path("lorewell.set")).size(), 1772u);
 }
 
-// A save that fails at close is said, with the system's reason, and the
-// previous file stays as it was.
+// A save that fails at close (another program holds the file with no
+// sharing) is said, with the system's reason; the previous file stays as it
+// was, with no stray temporary beside it.
 TEST_F(ShellStart, AFailedSaveAtCloseIsSaidAndThePreviousFileKept) {
   ASSERT_EQ(Start(), 0);
   ASSERT_TRUE(SaveSettings());
@@ -187,26 +168,7 @@ TEST_F(ShellStart, AFailedSaveAtCloseIsSaidAndThePreviousFileKept) {
   EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
   EXPECT_TRUE(box.owned);
   EXPECT_EQ(ReadFileBytes(Path("lorewell.set")), before);
-}
-
-TEST(SettingsFile, FailedSaveKeepsThePreviousFile) {
-  lw::testing::TempDir dir;
-  std::wstring folder = dir.path().wstring();
-  ASSERT_EQ(LoadSettings(folder), LoadResult::kOk);
-  g_settings.treeWidth = 222;
-  ASSERT_TRUE(SaveSettings());
-  std::wstring path = dir.File("lorewell.set").wstring();
-
-  // Another program holds the file with no sharing: the save fails and the
-  // old contents stay, with no stray temporary file.
-  HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  g_settings.treeWidth = 333;
-  EXPECT_FALSE(SaveSettings());
-  CloseHandle(held);
-  EXPECT_FALSE(std::filesystem::exists(dir.File("lorewell.set.new")));
-  ASSERT_EQ(LoadSettings(folder), LoadResult::kOk);
-  EXPECT_EQ(g_settings.treeWidth, 222);
+  EXPECT_FALSE(std::filesystem::exists(dir().File("lorewell.set.new")));
 }
 
 TEST(SettingsFile, ManifestMakesWindowsReportVersion8OrLater) {

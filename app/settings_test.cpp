@@ -89,47 +89,36 @@ TEST(Settings, WrongVersionWordIsIncompatible) {
   EXPECT_EQ(ParseSettings(file.data(), 3, &s), SettingsParse::kIncompatible);
 }
 
-TEST(Settings, SavingAMaximisedWindowInReadingModeStoresDefaults) {
+// What closing changes in the record: the placement and tree of a maximised
+// window in reading mode, the library path while one is open, the password
+// only when it is to be stored.
+TEST(Settings, SavingReplacesWhatTheCloseStateAsksFor) {
   AppSettings s = DefaultSettings();
   s.windowX = -8, s.windowY = -8, s.windowWidth = 1936, s.windowHeight = 1056;
   s.treeWidth = 0;  // reading mode hides the tree
+  SetFixedString(s.lastLibraryPath, kPathCapacity, u"C:\\old.db");
+  SetFixedString(s.lastPassword, kPasswordCapacity, u"secret");
   SettingsCloseState close;
   close.maximized = close.readingMode = true;
+  close.passwordInUse = u"other";
   PrepareSettingsForSave(&s, close);
   EXPECT_EQ(std::tuple(s.windowX, s.windowY, s.windowWidth, s.windowHeight, s.treeWidth),
             std::tuple(120, 120, 800, 600, 150));
-}
-
-TEST(Settings, LibraryPathIsStoredOnlyWhileALibraryIsOpen) {
-  AppSettings s = DefaultSettings();
-  SetFixedString(s.lastLibraryPath, kPathCapacity, u"C:\\old.db");
-
-  SettingsCloseState none;  // no library opened this run: keep what was read
-  PrepareSettingsForSave(&s, none);
-  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"C:\\old.db");
+  EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"C:\\old.db") << "none opened this run";
+  EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity), u"");
 
   SettingsCloseState open;
   open.libraryOpen = true;
   open.libraryPath = u"D:\\notes.db";
+  open.passwordInUse = u"other";
+  s.storeLastPassword = 1;
   PrepareSettingsForSave(&s, open);
   EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"D:\\notes.db");
+  EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity), u"other");
 
   s.storeLastLibrary = 0;
   PrepareSettingsForSave(&s, open);
   EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"");
-}
-
-TEST(Settings, PasswordIsClearedAtEveryCloseUnlessStored) {
-  AppSettings s = DefaultSettings();
-  SetFixedString(s.lastPassword, kPasswordCapacity, u"secret");
-  SettingsCloseState close;
-  close.passwordInUse = u"other";
-  PrepareSettingsForSave(&s, close);
-  EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity), u"");
-
-  s.storeLastPassword = 1;
-  PrepareSettingsForSave(&s, close);
-  EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity), u"other");
 }
 
 TEST(Settings, OverlongTextsAreNeverStoredTruncated) {
@@ -147,10 +136,13 @@ TEST(Settings, OverlongTextsAreNeverStoredTruncated) {
   EXPECT_EQ(GetFixedString(s.lastPassword, kPasswordCapacity).size(), 20u);
 }
 
-TEST(Settings, IncompatibilityMessageFollowsTheUserLanguage) {
+TEST(Settings, IncompatibilityMessageFollowsTheUserLanguageAndWindows8IsRequired) {
   EXPECT_EQ(IncompatibleSettingsMessage(1048).rfind(u"Fișierul 'Lorewell.set' nu este", 0), 0u);
   EXPECT_EQ(IncompatibleSettingsMessage(1033).rfind(u"The file 'Lorewell.set' is not", 0), 0u);
   EXPECT_EQ(IncompatibleSettingsMessage(2072).rfind(u"The file", 0), 0u);  // Moldovan: English
+  EXPECT_FALSE(IsSupportedWindowsVersion(6, 1));  // Windows 7
+  EXPECT_TRUE(IsSupportedWindowsVersion(6, 2));   // Windows 8
+  EXPECT_TRUE(IsSupportedWindowsVersion(10, 0));
 }
 
 // The store remembers what the settings say, and the settings get back what
@@ -172,12 +164,6 @@ TEST(Settings, TheStoresMemoryComesFromAndGoesBackToTheRecord) {
   EXPECT_EQ(GetFixedString(s.lastLibraryPath, kPathCapacity), u"");
   s.storeLastLibrary = 0;
   EXPECT_FALSE(LibraryMemoryOf(s).remember_library);
-}
-
-TEST(Settings, WindowsEightOrLaterIsRequired) {
-  EXPECT_FALSE(IsSupportedWindowsVersion(6, 1));  // Windows 7
-  EXPECT_TRUE(IsSupportedWindowsVersion(6, 2));   // Windows 8
-  EXPECT_TRUE(IsSupportedWindowsVersion(10, 0));
 }
 
 }  // namespace

@@ -4,15 +4,12 @@
 
 #include <commctrl.h>
 
-#include <mmsystem.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <array>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <tuple>
 #include <thread>
 
@@ -94,26 +91,25 @@ TEST_F(Shell, ScreenshotsWithAllButtonsInBothLanguages) {
   }
 }
 
+// The clamps themselves are Splitters.* of layout_test; here the mouse
+// drives them and the children follow.
 TEST_F(Shell, SplitterIsClampedAndDoubleClickTogglesTheTree) {
   ASSERT_EQ(StartEmpty(), 0);
-  int y = 300;
-  auto at = [](int x, int yy) { return MAKELPARAM(x, yy); };
-  SendMessageW(g_mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at(g_settings.treeWidth + 2, y));
-  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(-40, y));
+  const int y = 300;
+  SendMessageW(g_mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(g_settings.treeWidth + 2, y));
+  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-40, y));
   EXPECT_EQ(g_settings.treeWidth, 22);
   EXPECT_EQ(ChildRect(g_shell.tree).right, 22);
   EXPECT_EQ(ChildRect(g_shell.editor1).left, 26);
-  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(700, y));
-  EXPECT_EQ(g_settings.treeWidth, 333);
-  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(152, y));
+  SendMessageW(g_mainWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(152, y));
   EXPECT_EQ(g_settings.treeWidth, 150);
-  SendMessageW(g_mainWindow, WM_LBUTTONUP, 0, at(152, y));
-  SendMessageW(g_mainWindow, WM_MOUSEMOVE, 0, at(400, y));
+  SendMessageW(g_mainWindow, WM_LBUTTONUP, 0, MAKELPARAM(152, y));
+  SendMessageW(g_mainWindow, WM_MOUSEMOVE, 0, MAKELPARAM(400, y));
   EXPECT_EQ(g_settings.treeWidth, 150) << "no drag after the button is up";
 
-  SendMessageW(g_mainWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, at(152, y));
+  SendMessageW(g_mainWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(152, y));
   EXPECT_EQ(g_settings.treeWidth, 22);
-  SendMessageW(g_mainWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, at(24, y));
+  SendMessageW(g_mainWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(24, y));
   EXPECT_EQ(g_settings.treeWidth, 177);
   EXPECT_EQ(ChildRect(g_shell.editor1).left, 181);
 }
@@ -141,17 +137,26 @@ TEST_F(Shell, ReadingModeWithoutANodeShowsMessage42AndNothingElse) {
   EXPECT_TRUE(IsWindowVisible(g_shell.tree));
 }
 
-TEST_F(Shell, ReadingModeHidesTheTreeAndClosingInItStoresTreeWidth150) {
+// What the settings keep of a maximised window in reading mode is
+// Settings.SavingReplacesWhatTheCloseStateAsksFor; here the window
+// reports both states.
+TEST_F(Shell, ReadingModeHidesTheTreeAndClosingMaximisedInItStoresTheDefaults) {
   ASSERT_EQ(Start(), 0);
   ASSERT_TRUE(SelectFirstFile());
+  SetWindowPos(g_mainWindow, nullptr, 200, 150, 900, 700, SWP_NOZORDER);
   Activate();
   PressKeys({VK_CONTROL, VK_F8});
   EXPECT_EQ(g_shell.readingStep, 1);
   EXPECT_FALSE(IsWindowVisible(g_shell.tree));
   EXPECT_EQ(ChildRect(g_shell.editor1).left, 4);
   EXPECT_EQ(g_buttons[kButtonFind]->state, static_cast<unsigned>(kStateDisabled));
+  ShowWindow(g_mainWindow, SW_MAXIMIZE);
+  Pump(20);
+  ASSERT_TRUE(IsZoomed(g_mainWindow));
   EXPECT_EQ(Close(), 0);
-  EXPECT_EQ(ReadSettingsFile(Path("lorewell.set")).treeWidth, 150);
+  const AppSettings s = ReadSettingsFile(Path("lorewell.set"));
+  EXPECT_EQ(std::tuple(s.windowX, s.windowY, s.windowWidth, s.windowHeight, s.treeWidth),
+            std::tuple(120, 120, 800, 600, 150));
 }
 
 TEST_F(Shell, EveryAcceleratorReachesItsRoutine) {
@@ -161,11 +166,7 @@ TEST_F(Shell, EveryAcceleratorReachesItsRoutine) {
   int n = CopyAcceleratorTableW(table, nullptr, 0);
   std::vector<ACCEL> keys(static_cast<size_t>(n));
   CopyAcceleratorTableW(table, keys.data(), n);
-  EXPECT_EQ(n, 67);
-  EXPECT_EQ(keys.front().key, VK_ESCAPE);
-  EXPECT_EQ(keys.front().cmd, 20);
-  EXPECT_EQ(keys.back().key, VK_OEM_2);
-  EXPECT_EQ(keys.back().fVirt & ~0x80, FVIRTKEY | FCONTROL);
+  ASSERT_GT(n, 0);
   std::vector<int> seen;
   SetDispatchProbe([&](int id, Routine r) {
     seen.push_back(id);
@@ -186,7 +187,6 @@ TEST_F(Shell, EveryAcceleratorReachesItsRoutine) {
     press.push_back(a.key);
     PressKeys(press);
     EXPECT_EQ(seen, std::vector<int>{a.cmd}) << "key " << a.key << " flags " << int(a.fVirt);
-    EXPECT_TRUE(FindCommand(a.cmd)) << a.cmd;
   }
   SetDispatchProbe(nullptr);
   DestroyAcceleratorTable(table);
@@ -209,6 +209,7 @@ void CollectMenu(HMENU menu, const std::wstring& indent, std::vector<std::pair<s
   }
 }
 
+// Which ids the menus hold is CommandTable.AgreesWithTheResourceScript.
 TEST(Resources, BothMenusHoldTheSameIdsInTheSameStructure) {
   HMENU en = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(409));
   HMENU ro = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(418));
@@ -218,23 +219,11 @@ TEST(Resources, BothMenusHoldTheSameIdsInTheSameStructure) {
   CollectMenu(en, L"", &a, &la);
   CollectMenu(ro, L"", &b, &lb);
   EXPECT_EQ(a, b);
-  EXPECT_EQ(GetMenuItemCount(en), 4);
-  EXPECT_EQ(GetMenuItemCount(GetSubMenu(en, 0)), 12);
-  EXPECT_EQ(GetMenuItemID(GetSubMenu(en, 0), 0), 9901u);
-  EXPECT_EQ(GetMenuItemID(GetSubMenu(en, 1), 0), 8807u);
-  EXPECT_EQ(GetMenuItemID(GetSubMenu(en, 3), 0), 6600u);
-  // Every item id of the menus is known to the command table.
-  for (const auto& [shape, id] : a)
-    if (id) EXPECT_TRUE(FindCommand(static_cast<int>(id))) << id;
-  auto has = [](const std::vector<std::wstring>& v, const wchar_t* s) {
-    return std::find(v.begin(), v.end(), s) != v.end();
-  };
-  EXPECT_TRUE(has(lb, L"Închide acest db"));
-  EXPECT_TRUE(has(lb, L"Aliniat la stânga"));
-  EXPECT_TRUE(has(lb, L"Ștergere"));
-  EXPECT_TRUE(has(lb, L"Cruciuliță"));
-  EXPECT_TRUE(has(lb, L"Mărime font"));
-  EXPECT_TRUE(has(la, L"Close this db"));
+  EXPECT_GT(a.size(), 4u);
+  // The script is UTF-8: the labels arrive with their letters whole.
+  for (const wchar_t* label : {L"Închide acest db", L"Aliniat la stânga", L"Ștergere", L"Cruciuliță"})
+    EXPECT_NE(std::find(lb.begin(), lb.end(), label), lb.end()) << label;
+  EXPECT_NE(std::find(la.begin(), la.end(), L"Close this db"), la.end());
   DestroyMenu(en);
   DestroyMenu(ro);
 }
@@ -250,11 +239,9 @@ TEST(Resources, EveryMessageExistsInBothLanguagesAndTooltipsFitTheirField) {
       EXPECT_NE(en, ro) << n;
     }
   }
-  EXPECT_EQ(LoadMessage(409, 39), L"Are you sure you want to delete all nodes\nfrom this db file ?");
+  // Escapes and trailing spaces of the texts show in the boxes of
+  // TreeWindow.NodeCommandsWriteTheirRows and MoveSortAndDeleteAll.
   EXPECT_EQ(LoadMessage(418, 60).find(L"\r\nredenumiți"), 47u);
-  EXPECT_EQ(LoadMessage(418, 33), L"Proces intern în derulare, vă rugăm așteptați !");
-  EXPECT_EQ(LoadMessage(409, 23).back(), L' ');
-  EXPECT_EQ(LoadMessage(418, 24), L"Numărul maxim de noduri a fost atins !");
   EXPECT_EQ(LoadMessage(409, 36, L"C:\\a b.db"), L"The file 'C:\\a b.db' does not exist !");
   // A damaged language word falls back to English rather than an empty box.
   EXPECT_EQ(LoadMessage(12345, 20), L"The application requires at least Windows 8 !");
@@ -371,7 +358,9 @@ TEST_F(Shell, RightClickOnTheStripCopiesTheLibraryPath) {
   CloseClipboard();
 }
 
-TEST_F(Shell, SnappingAndF11UseTheWorkArea) {
+// The rectangles and the focus order are Snapping.* and FocusCycle.* of
+// layout_test; here the commands move the real window and focus.
+TEST_F(Shell, SnappingMaximiseAndTabActOnTheWindow) {
   ASSERT_EQ(StartEmpty(), 0);
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -390,10 +379,7 @@ TEST_F(Shell, SnappingAndF11UseTheWorkArea) {
   EXPECT_TRUE(IsZoomed(g_mainWindow));
   RunCommand(kCmdMaximize);
   EXPECT_FALSE(IsZoomed(g_mainWindow));
-}
 
-TEST_F(Shell, TabCyclesTheFocusBetweenTreeAndPage) {
-  ASSERT_EQ(StartEmpty(), 0);
   SetFocus(g_shell.tree);
   RunCommand(kCmdFocusCycle);
   EXPECT_EQ(GetFocus(), g_shell.editor1);
@@ -576,8 +562,6 @@ TEST_F(Shell, ShowHidePopupStaysOpenWhileSeveralButtonsAreToggled) {
   EXPECT_EQ(seen[2].visible, (std::array<int32_t, 12>{0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 1}));
   EXPECT_FALSE(IsWindowVisible(g_buttons[kButtonNew]->window));
   EXPECT_TRUE(IsWindowVisible(g_buttons[kButtonBold]->window));
-  EXPECT_EQ(ChildRect(g_buttons[kButtonBold]->window).left, 20 + 22 * 6);
-  EXPECT_EQ(ChildRect(g_buttons[kButtonAlignRight]->window).left, 20 + 22 * 7);
   EXPECT_FALSE(VisibleMenuWindow());
   // The choice is what the settings file keeps.
   EXPECT_EQ(Close(), 0);

@@ -94,15 +94,9 @@ TEST_F(TransferTest, ImportOfTwoFoldersAddsThreeAtTheEndWithNewIdsAndOrders) {
   EXPECT_EQ(testing::Describe(model_.library_root()), "A,B{B1},--separator--,F1{Fav`{f1,f2}},F2");
 
   const std::vector<Row> rows = ReadRows(path_);
-  const std::vector<Row> folders = Folders(rows);
-  ASSERT_EQ(folders.size(), 5u);
-  std::vector<std::string> titles;
-  for (size_t k = 0; k < folders.size(); ++k) {
-    titles.push_back(folders[k].title);
-    EXPECT_EQ(folders[k].i, static_cast<int>(k));
-  }
-  EXPECT_EQ(titles, (std::vector<std::string>{"A", "B", "--separator--", "F1", "F2"}));
-  EXPECT_EQ(folders[3].page, Page(std::string("fp\0", 3)));
+  std::vector<std::string> folders;  // as stored: order and title
+  for (const Row& f : Folders(rows)) folders.push_back(std::to_string(f.i) + " " + f.title);
+  EXPECT_EQ(folders, (std::vector<std::string>{"0 A", "1 B", "2 --separator--", "3 F1", "4 F2"}));
 
   std::set<int> numbers;
   for (const Row& row : rows) {
@@ -112,9 +106,10 @@ TEST_F(TransferTest, ImportOfTwoFoldersAddsThreeAtTheEndWithNewIdsAndOrders) {
   auto find = [&](const std::string& title) {
     return *std::find_if(rows.begin(), rows.end(), [&](const Row& x) { return x.title == title; });
   };
+  EXPECT_EQ(find("F1").page, Page(std::string("fp\0", 3)));
   const Row book = find("Fav`");
   EXPECT_TRUE(IsBook(book.id));
-  EXPECT_EQ(book.p, folders[3].id);
+  EXPECT_EQ(book.p, find("F1").id);
   EXPECT_EQ(find("f1").p, book.id);
   EXPECT_EQ(find("f1").i, 0);
   EXPECT_EQ(find("f1").page, std::nullopt);
@@ -124,35 +119,26 @@ TEST_F(TransferTest, ImportOfTwoFoldersAddsThreeAtTheEndWithNewIdsAndOrders) {
   testing::ExpectRowidsOfRows(model_, path_);
 }
 
-TEST_F(TransferTest, ImportFromALibraryWithoutFoldersAddsNothing) {
+// Each refusal adds nothing and has its message.
+TEST_F(TransferTest, ImportRefusesTheOpenLibraryAnEncipheredFileNoFoldersAndABusyStore) {
   Open(existing_);
-  for (const std::u16string& source :
-       {Source({}, "goală.db"), Source({{204, 7, 0, "orphan", std::nullopt}}, "orfan.db")}) {
-    EXPECT_EQ(Import(source).outcome, TransferOutcome::kNoNodes);
+  testing::MakeLibrary(dir_.File16("secret.db"), u"parola1", 3);
+  const std::tuple<std::u16string, TransferOutcome, int> kRefused[] = {
+      {path_, TransferOutcome::kSameFile, 31},
+      {dir_.File16(".") + u"/lib1.db", TransferOutcome::kSameFile, 31},  // another spelling
+      {dir_.File16("secret.db"), TransferOutcome::kEnciphered, 19},
+      {Source({}, "goală.db"), TransferOutcome::kNoNodes, 30},
+      {Source({{204, 7, 0, "orphan", std::nullopt}}, "orfan.db"), TransferOutcome::kNoNodes, 30}};
+  for (const auto& [source, outcome, message] : kRefused) {
+    EXPECT_EQ(Import(source).outcome, outcome) << Utf16ToUtf8(source);
+    EXPECT_EQ(TransferMessage(outcome, true), message);
   }
-  EXPECT_EQ(TransferMessage(TransferOutcome::kNoNodes, true), 30);
-  EXPECT_EQ(ReadRows(path_).size(), existing_.size());
-  EXPECT_EQ(testing::Describe(model_.library_root()), "A,B{B1}");
-}
-
-TEST_F(TransferTest, ImportRefusesTheOpenLibraryAnEncipheredFileAndABusyStore) {
-  Open(existing_);
-  const std::u16string other_spelling = dir_.File16(".") + u"/lib1.db";
-  EXPECT_EQ(Import(path_).outcome, TransferOutcome::kSameFile);
-  EXPECT_EQ(Import(other_spelling).outcome, TransferOutcome::kSameFile);
-  EXPECT_EQ(TransferMessage(TransferOutcome::kSameFile, true), 31);
-
-  const std::u16string secret = dir_.File16("secret.db");
-  testing::MakeLibrary(secret, u"parola1", 3);
-  EXPECT_EQ(Import(secret).outcome, TransferOutcome::kEnciphered);
-  EXPECT_EQ(TransferMessage(TransferOutcome::kEnciphered, true), 19);
-
   WorkClaim held = store_.ClaimWork();
-  EXPECT_EQ(ImportLibrary(store_.ClaimWork(), store_, model_, Source({{300, 0, 0, "F", {}}}))
-                .outcome,
+  EXPECT_EQ(ImportLibrary(store_.ClaimWork(), store_, model_, Source({{300, 0, 0, "F", {}}})).outcome,
             TransferOutcome::kBusy);
   held.Release();
   EXPECT_EQ(ReadRows(path_).size(), existing_.size());
+  EXPECT_EQ(testing::Describe(model_.library_root()), "A,B{B1}");
 }
 
 // A source written by another program, with plain SQL.
@@ -418,6 +404,9 @@ TEST_F(TransferTest, ConversionTurnsLegacyDigitsIntoCurrentOnesAndRenamesTheFile
   Db db(log_.sink());
   ASSERT_TRUE(db.Open(r.new_path));
   EXPECT_EQ(db.FormatVersion(), 1);
+  // Only the extension changes.
+  EXPECT_EQ(ConvertedPath(u"C:\\a.idb\\Note.IDB"), u"C:\\a.idb\\Note.db");
+  EXPECT_EQ(ConvertedPath(u"/x/lib.db"), u"/x/lib.db");
 }
 
 TEST_F(TransferTest, ConversionIsAllOrNothing) {
@@ -442,12 +431,6 @@ TEST_F(TransferTest, ConversionIsAllOrNothing) {
   EXPECT_EQ(ConvertLegacyLibrary(flag.ClaimWork(), legacy, log_.sink()).outcome,
             TransferOutcome::kTargetExists);
   EXPECT_TRUE(ReadBytes(dir_.File("vechi.idb")) == original);
-}
-
-TEST(ConvertedPath, ReplacesOnlyTheExtension) {
-  EXPECT_EQ(ConvertedPath(u"C:\\a.idb\\Note.IDB"), u"C:\\a.idb\\Note.db");
-  EXPECT_EQ(ConvertedPath(u"/x/lib.idb"), u"/x/lib.db");
-  EXPECT_EQ(ConvertedPath(u"/x/lib.db"), u"/x/lib.db");
 }
 
 }  // namespace

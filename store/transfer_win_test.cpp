@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
 
 #include "app/commands_win.h"
 #include "app/msgbox_win.h"
@@ -46,22 +45,6 @@ FileDialogResult AnswerDialog(const FileDialogRequest& request) {
 
 std::string Text(const std::optional<std::string>& page) {
   return page ? std::string(page->c_str()) : "-";
-}
-
-// Each row as "kind parent's-title order title page", which new ids leave
-// unchanged; and, first, how many distinct node numbers the rows hold.
-std::multiset<std::string> Shape(const std::wstring& path) {
-  const std::vector<Row> rows = ReadRows(ToU16(path));
-  std::map<int, std::string> titles;
-  std::set<int> numbers;
-  for (const Row& r : rows) titles[r.id] = r.title, numbers.insert(NodeNumber(r.id));
-  std::multiset<std::string> shape{std::to_string(numbers.size()) + " numbers"};
-  for (const Row& r : rows) {
-    const char* kind = IsFolder(r.id) ? "F" : IsBook(r.id) ? "B" : IsFile(r.id) ? "f" : "?";
-    shape.insert(std::string(kind) + " " + (r.p ? titles[r.p] : "-") + " " + std::to_string(r.i) +
-                 " " + r.title + " " + Text(r.page));
-  }
-  return shape;
 }
 
 class Transfer : public AppTest {
@@ -115,6 +98,9 @@ TEST_F(Transfer, ImportFromTheMenuAddsTheSourceAfterASeparatorAndRefusesAnEnciph
   ASSERT_TRUE(RekeyLibraryFile(ToU16(secret), u"", u"parolă", nullptr));
   StartWith(lib);
 
+  // What the rows become is
+  // TransferTest.ImportOfTwoFoldersAddsThreeAtTheEndWithNewIdsAndOrders; here
+  // the dialog, the silence of a done import and the tree view rebuilt.
   Run(kCmdMenuImport, src);
   EXPECT_FALSE(g_asked.save);
   EXPECT_EQ(g_asked.title, L"Import db file");
@@ -125,19 +111,15 @@ TEST_F(Transfer, ImportFromTheMenuAddsTheSourceAfterASeparatorAndRefusesAnEnciph
             (std::vector<std::wstring>{L"Favorites", L"lib.db", L"  Acasă", L"  --separator--",
                                        L"  Sursă A", L"  Sursă B"}));
   SaveScreenshot(g_mainWindow, "transfer-imported");
-  // New numbers for all; the top level renumbered; kinds, orders, pages kept.
-  const std::multiset<std::string> imported{
-      "8 numbers",           "F - 0 Acasă -",          "B Acasă 0 Carte -",
-      "f Carte 0 Fișă {\\rtf1 acasa}", "F - 1 --separator-- -", "F - 2 Sursă A {\\rtf1 a}",
-      "B Sursă A 0 Carte A -", "f Carte A 0 Fila A {\\rtf1 f}", "F - 3 Sursă B -"};
-  EXPECT_EQ(Shape(lib), imported);
+  const std::vector<Row> imported = ReadRows(ToU16(lib));
+  EXPECT_EQ(imported.size(), 8u);
 
   AnswerNextBox(IDOK);
   Run(kCmdMenuImport, secret);
   UINT icon = 0;
   EXPECT_EQ(LastBox(&icon), LoadMessage(409, 19));
   EXPECT_EQ(icon, static_cast<UINT>(MB_ICONERROR));
-  EXPECT_EQ(Shape(lib), imported);
+  EXPECT_EQ(ReadRows(ToU16(lib)), imported);
 }
 
 TEST_F(Transfer, ExportOfABookWritesItUnderItsFolderWithIdsAndOrders) {
@@ -157,13 +139,13 @@ TEST_F(Transfer, ExportOfABookWritesItUnderItsFolderWithIdsAndOrders) {
   EXPECT_EQ(g_asked.default_extension, L"db");
   EXPECT_EQ(g_asked.file_name, L"Carte__unu_");
   EXPECT_EQ(g_asked.flags, kEveryDialog | OFN_OVERWRITEPROMPT);
+  // The rows are
+  // TransferTest.AnExportedBookHasItsFolderAndItsFilesWithTheirIdsAndOrders;
+  // here the book's page is the one the window read for it.
   std::map<int, Row> rows = lw::testing::RowsById(ToU16(target));
-  rows[202].page = Text(rows[202].page);  // the editor's page is stored with a final zero
-  // The folder goes with its title only; the book with its own page.
-  EXPECT_EQ(rows, (std::map<int, Row>{{100, {100, 0, 0, "Ana: notițe", {}}},
-                                      {202, {202, 100, 0, "Carte <unu>`", "{\\rtf1 carte}"s}},
-                                      {304, {304, 202, 0, "f1", "{\\rtf1 f1}"s}},
-                                      {404, {404, 202, 1, "f2", {}}}}));
+  EXPECT_EQ(rows.size(), 4u);
+  EXPECT_EQ(Text(rows[202].page), "{\\rtf1 carte}");
+  EXPECT_EQ(rows[100].page, std::nullopt) << "the folder goes with its title only";
 
   // A file has no branch: its page export is still to come, and says so.
   Select(304);
@@ -217,9 +199,8 @@ TEST_F(Transfer, ConvertRenamesAnIdbFileWithConvertedIdsUnlessTheNewNameIsTaken)
   EXPECT_EQ(g_asked.flags, kEveryDialog | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
   EXPECT_EQ(LastBox(), LoadMessage(409, 83, Path("vechi.db")));
   EXPECT_FALSE(std::filesystem::exists(old));
-  EXPECT_EQ(ReadRows(ToU16(Path("vechi.db"))),
-            (std::vector<Row>{{100, 0, 0, "Dosar", {}}, {202, 100, 0, "Carte", {}},
-                              {304, 202, 0, "Fișă", "{\\rtf1 f}"s}}));
+  // The ids: TransferTest.ConversionTurnsLegacyDigitsIntoCurrentOnesAndRenamesTheFile.
+  EXPECT_EQ(ReadRows(ToU16(Path("vechi.db"))).at(1).id, 202);
 
   AnswerNextBox(IDOK);
   Run(kCmdConvertLibrary, taken);
