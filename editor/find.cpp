@@ -105,8 +105,14 @@ PageScan ScanPages(Db& db, std::u16string_view what, FindFlags flags, const std:
   if (what.empty()) return scan;
   const std::u16string pattern = flags.match_case ? std::u16string(what) : Folded(what);
   const Prefilter prefilter(what);
-  const int rows = progress ? db.CountNodes() : 0;
   MappedReading mapped(db);
+  // The largest rowid stands for the number of rows: counting them would
+  // read the whole table once more.
+  int rows = 0;
+  if (progress) {
+    Statement last = db.Prepare(u"SELECT max(rowid) FROM tab");
+    if (last.Step()) rows = last.ColumnInt(0);
+  }
   Statement st = db.Prepare(u"SELECT id, r FROM tab");
   sqlite3_stmt* s = st.handle();
   int seen = 0, told = -1;
