@@ -6,6 +6,7 @@
 
 #include "base/utf.h"
 #include "editor/find.h"
+#include "exec/sql.h"
 #include "store/cipher_open.h"
 #include "store/file_safety.h"
 #include "store/library_check.h"
@@ -366,6 +367,28 @@ int Find(const Io& io, const std::u16string& path, const std::u16string& text, F
   return kExitOk;
 }
 
+// One statement with its placeholders filled: the rows it returns, one a
+// line, or the number of rows it changed. Text after the first statement
+// does not run, and the tool says so.
+int Sql(const Io& io, const std::u16string& path, const std::u16string& text) {
+  OpenedLibrary lib(io, path);
+  Db& db = lib.store().db();
+  SqlPlaceholders values;
+  if (!MakePlaceholders(db, lib.model(), &values)) throw Failure{"the library has no free node number"};
+  const FirstStatement first = SplitFirstStatement(db, FillPlaceholders(text, values));
+  const SqlRun run = RunSql(db, first.sql);
+  if (!run.ok) throw Failure{lib.reports().Reason("the statement failed")};
+  std::string out;
+  for (const std::vector<std::u16string>& row : run.rows) {
+    for (size_t c = 0; c < row.size(); ++c) out += (c ? "\t" : "") + DisplayText(row[c]);
+    out += "\n";
+  }
+  if (run.rows.empty()) out += std::to_string(run.changes) + " rows changed\n";
+  io.out(out);
+  if (first.more) io.err("lorewell-cli: sql: only the first statement ran; the text after it did not\n");
+  return kExitOk;
+}
+
 // The search options after the library and the text.
 FindFlags FindOptions(const std::vector<std::u16string>& a) {
   FindFlags flags;
@@ -386,7 +409,7 @@ struct CommandSpec {
 const std::map<std::string, CommandSpec>& Commands() {
   static const std::map<std::string, CommandSpec> commands = {
       {"info", {1}},   {"tree", {1}},  {"import", {2}}, {"export", {3}}, {"convert", {1}},
-      {"page", {3}},   {"rekey", {1}}, {"check", {1}},  {"vacuum", {1}}, {"find", {2, 2}}};
+      {"page", {3}},   {"rekey", {1}}, {"check", {1}},  {"vacuum", {1}}, {"find", {2, 2}}, {"sql", {2}}};
   return commands;
 }
 
@@ -416,6 +439,7 @@ int Dispatch(const std::string& name, const std::vector<std::u16string>& a, cons
   if (name == "rekey") return Rekey(io, a[0]);
   if (name == "check") return Check(io, a[0]);
   if (name == "find") return Find(io, a[0], a[1], FindOptions(a));
+  if (name == "sql") return Sql(io, a[0], a[1]);
   return Vacuum(io, a[0]);
 }
 
@@ -441,6 +465,10 @@ std::string UsageText() {
          "  find    LIBRARY TEXT [--match-case] [--whole-word]\n"
          "                              the pages that hold TEXT, in tree order: each\n"
          "                              node's id and title on a line (none: no lines)\n"
+         "  sql     LIBRARY STATEMENT   run one SQL statement; @ # $ stand for a new folder,\n"
+         "                              book and file id, > for the number of top-level\n"
+         "                              nodes; prints the rows it returns or the number of\n"
+         "                              rows it changed\n"
          "\n"
          "Passwords are never given on the command line. An enciphered library's\n"
          "password is read from LOREWELL_PASSWORD, or asked for on the terminal. rekey\n"

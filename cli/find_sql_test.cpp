@@ -1,4 +1,4 @@
-// lorewell-cli find: the pages that hold a text, in tree order.
+// lorewell-cli find and sql.
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
@@ -37,6 +37,23 @@ TEST(CliFind, ListsThePagesThatHoldTheTextInTreeOrder) {
   EXPECT_EQ(out, "");
   EXPECT_EQ(RunFind({u"find", lib, u"word", u"--regex"}, &out, &err), kExitFailed);
   EXPECT_EQ(RunFind({u"find", lib}, &out, &err), kExitUsage);
+}
+
+TEST(CliSql, RunsTheFirstStatementWithItsPlaceholdersAndSaysWhatDidNotRun) {
+  lw::testing::TempDir dir;
+  const std::u16string lib = dir.File16("sql.db");
+  lw::testing::WriteLibrary(lib, {{100, 0, 0, "A", std::nullopt}});
+  std::string out, err;
+  EXPECT_EQ(RunFind({u"sql", lib, u"INSERT INTO tab VALUES(@, 0, >, 'O''Neil', NULL); DELETE FROM tab"}, &out, &err),
+            kExitOk);
+  EXPECT_EQ(out, "1 rows changed\n");
+  EXPECT_NE(err.find("only the first statement ran"), std::string::npos);
+  out.clear();
+  EXPECT_EQ(RunFind({u"sql", lib, u"SELECT i, t FROM tab ORDER BY i"}, &out, &err), kExitOk);
+  EXPECT_EQ(out, "0\tA\n1\tO'Neil\n");
+  err.clear();
+  EXPECT_EQ(RunFind({u"sql", lib, u"SELEC x"}, &out, &err), kExitFailed);
+  EXPECT_NE(err.find("syntax error"), std::string::npos) << err;
 }
 
 }  // namespace
