@@ -1,15 +1,125 @@
-// The command runner's and SQL console's routines behind the command table.
-// They arrive with this subsystem's work and do nothing until then.
+// The SQL console's routines behind the command table: a statement from
+// the page's selection (Ctrl+F12) or the Clipboard (Alt+F12), and the
+// library's maintenance (Alt+V). Running a selection as a program (F12)
+// arrives with the command runner.
 #include <windows.h>
 
+#include <richedit.h>
+
+#include <optional>
+#include <string>
+
+#include "app/app_win.h"
 #include "app/commands_win.h"
+#include "app/msgbox_win.h"
+#include "app/shell_win.h"
+#include "base/wide_win.h"
+#include "editor/pane_win.h"
+#include "editor/rich_edit_win.h"
+#include "exec/sql.h"
+#include "store/library_win.h"
+#include "store/page_store.h"
 
 namespace lw {
 
+namespace {
+
+constexpr int kMsgNoSelection = 37, kMsgConfirmTitle = 38, kMsgDuplicates = 43, kMsgEmptyClipboard = 46,
+              kMsgHidden = 47, kMsgVacuumAsk = 57, kMsgVacuumOk = 63, kMsgOnlyFirst = 91, kMsgTooLong = 92;
+constexpr size_t kMaxStatement = 9999;
+constexpr int kMinSelection = 2, kMaxSelection = 260;
+
+void Say(int n, UINT type, const std::wstring& arg = std::wstring()) {
+  ShowLocalMessage(g_mainWindow, UiLanguage(), n, type, arg);
+}
+
+// Message n with its "%i" replaced by `value`.
+void SayCount(int n, int value) {
+  std::wstring text = LoadMessage(UiLanguage(), n);
+  const size_t at = text.find(L"%i");
+  if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(value));
+  ShowMessage(g_mainWindow, text, MB_ICONINFORMATION);
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(g_mainWindow)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.assign(p, wcsnlen(p, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// The statement the key names, or nothing (the user was told why).
+std::optional<std::wstring> StatementOf(int id) {
+  if (id == kCmdSelectionSql) {
+    const std::wstring text = SelectedText(g_shell.currentEditor);
+    if (text.size() < kMinSelection || text.size() > kMaxSelection) {
+      Say(kMsgNoSelection, MB_ICONINFORMATION);
+      return std::nullopt;
+    }
+    return text;
+  }
+  const std::wstring text = ClipboardText();
+  if (text.empty()) Say(kMsgEmptyClipboard, MB_ICONINFORMATION);
+  else if (text.size() > kMaxStatement) Say(kMsgTooLong, MB_ICONINFORMATION);
+  else return text;
+  return std::nullopt;
+}
+
+// Ctrl+F12 and Alt+F12: the statement exactly as it will run, confirmed,
+// then the library opened again so that the tree shows what it did.
+void RunSqlRoutine(int id) {
+  if (!SaveModifiedPages()) return;
+  const std::optional<std::wstring> typed = StatementOf(id);
+  if (!typed) return;
+  SqlPlaceholders values;
+  if (!MakePlaceholders(Store().db(), Model(), &values)) return;
+  const FirstStatement first = SplitFirstStatement(Store().db(), FillPlaceholders(ToU16(*typed), values));
+  std::wstring question = LoadMessage(UiLanguage(), kMsgConfirmTitle) + L"\n\n" + ToWide(first.sql);
+  if (first.more) question += L"\n\n" + LoadMessage(UiLanguage(), kMsgOnlyFirst);
+  if (ShowMessage(g_mainWindow, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  const std::u16string path = Store().current_path();
+  if (!RunSql(Store().db(), first.sql).ok) {
+    // SQLite's text was shown; nothing ran, the library stays open.
+    return;
+  }
+  CloseLibrary(false);
+  OpenLibraryPath(path);
+}
+
+// Alt+V: compact the file, then count repeated ids and rows the tree hides.
+void VacuumRoutine(int) {
+  if (ShowLocalMessage(g_mainWindow, UiLanguage(), kMsgVacuumAsk, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
+          IDYES ||
+      !SaveModifiedPages())
+    return;
+  WorkClaim claim = Store().ClaimWork();
+  if (!claim) return;
+  Db& db = Store().db();
+  const HCURSOR arrow = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  const bool compacted = db.Exec("vacuum");
+  SetCursor(arrow);
+  if (compacted) {
+    // VACUUM may give the rows new rowids; pages are found by them.
+    RereadRowids(Store(), Model());
+    Say(kMsgVacuumOk, MB_ICONINFORMATION);
+  }
+  const int duplicates = DuplicateIdCount(db);
+  if (duplicates >= 0) SayCount(kMsgDuplicates, duplicates);
+  SayCount(kMsgHidden, db.CountNodes() - static_cast<int>(Model().index().size()));
+}
+
+}  // namespace
+
 void RegisterExecRoutines() {
   SetRoutine(Routine::kExecuteSelection, RoutineNotBuilt);
-  SetRoutine(Routine::kRunSql, RoutineNotBuilt);
-  SetRoutine(Routine::kVacuum, RoutineNotBuilt);
+  SetRoutine(Routine::kRunSql, RunSqlRoutine);
+  SetRoutine(Routine::kVacuum, VacuumRoutine);
 }
 
 }  // namespace lw

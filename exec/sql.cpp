@@ -94,4 +94,12 @@ SqlRun RunSql(Db& db, std::u16string_view sql) {
   return run;
 }
 
+int DuplicateIdCount(Db& db) {
+  Statement st = db.Prepare(u"SELECT id FROM tab GROUP BY id HAVING COUNT(*) > 1");
+  if (!st) return -1;
+  int n = 0;
+  while (st.Step()) ++n;
+  return st.failed() ? -1 : n;
+}
+
 }  // namespace lw

@@ -47,4 +47,7 @@ struct SqlRun {
 };
 SqlRun RunSql(Db& db, std::u16string_view sql);
 
+// Ids that more than one row carries; -1 when the query failed (reported).
+int DuplicateIdCount(Db& db);
+
 }  // namespace lw

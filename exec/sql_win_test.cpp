@@ -1,0 +1,82 @@
+// The SQL keys in the window: a confirmed statement runs once, only the
+// first of several, and the tree shows it; Alt+V compacts and counts.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "app/commands.h"
+#include "app/shell_win.h"
+#include "base/wide_win.h"
+#include "store/library_fixture.h"
+#include "store/library_win.h"
+#include "store/tree_view_win.h"
+#include "wintest/harness_win.h"
+
+namespace lw::wintest {
+namespace {
+
+using lw::testing::Row;
+
+class SqlKeys : public AppTest {
+ protected:
+  void StartWith(const std::vector<Row>& rows) {
+    lw::testing::WriteLibrary(ToU16(Path("sql.db")), rows);
+    StartOptions o;
+    o.libraryPath = Path("sql.db");
+    ASSERT_EQ(Start(o), 0);
+    WaitForWorker();
+  }
+  // The page of node 304 holds `text`, all of it selected in the focused pane.
+  void Select(const wchar_t* text) {
+    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(304)));
+    Pump(10);
+    SetFocus(g_shell.editor1);
+    SetWindowTextW(g_shell.editor1, text);
+    SendMessageW(g_shell.editor1, EM_SETSEL, 0, -1);
+  }
+};
+
+const std::vector<Row> kRows = {{100, 0, 0, "A", std::nullopt},
+                                {202, 100, 0, "b", std::nullopt},
+                                {304, 202, 0, "x", "{\\rtf1 x}"}};
+
+TEST_F(SqlKeys, AConfirmedStatementRunsItsFirstStatementAndTheTreeShowsIt) {
+  StartWith(kRows);
+  Select(L"INSERT INTO tab VALUES(@, 0, >, 'new', NULL); DELETE FROM tab");
+  AnswerNextBox(IDNO);
+  RunCommand(kCmdSelectionSql);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONQUESTION));
+  EXPECT_NE(Boxes()[0].text.find(L"VALUES("), std::wstring::npos);
+  EXPECT_EQ(Boxes()[0].text.find(L"@"), std::wstring::npos) << "shown as it will run";
+  EXPECT_NE(Boxes()[0].text.find(L"Only this first statement will run"), std::wstring::npos);
+  EXPECT_EQ(Store().db().CountNodes(), 3);
+
+  Select(L"INSERT INTO tab VALUES(@, 0, >, 'new', NULL); DELETE FROM tab");
+  AnswerNextBox(IDYES);
+  RunCommand(kCmdSelectionSql);
+  WaitForWorker();
+  EXPECT_EQ(Store().db().CountNodes(), 4);
+  const std::vector<std::wstring> labels = TreeLabels(g_shell.tree);
+  EXPECT_NE(std::find(labels.begin(), labels.end(), L"  new"), labels.end());
+}
+
+TEST_F(SqlKeys, VacuumThenCountsRepeatedIdsAndHiddenRows) {
+  std::vector<Row> rows = kRows;
+  rows.push_back({304, 202, 1, "x again", std::nullopt});
+  StartWith(rows);
+  for (int answer : {IDYES, IDOK, IDOK, IDOK}) AnswerNextBox(answer);
+  RunCommand(kCmdVacuum);
+  ASSERT_EQ(Boxes().size(), 4u);
+  EXPECT_EQ(Boxes()[1].text, L"Vacuum OK.");
+  EXPECT_EQ(Boxes()[2].text, L"1 duplicates.");
+  EXPECT_EQ(Boxes()[3].text, L"1 hidden.");
+  // Pages are still found by their rows after VACUUM.
+  TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(304)));
+  Pump(10);
+  EXPECT_EQ(WindowText(g_shell.editor1), L"x");
+}
+
+}  // namespace
+}  // namespace lw::wintest
