@@ -100,7 +100,7 @@ std::u16string ScrambleText(std::u16string_view text) {
   return out;
 }
 
-TextSpan ScrambleBlock(std::u16string_view text, size_t caret) {
+TextSpan BlockAroundCaret(std::u16string_view text, size_t caret) {
   static constexpr std::u16string_view kMarker = u"\r/";
   caret = std::min(caret, text.size());
   TextSpan block;

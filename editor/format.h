@@ -106,7 +106,7 @@ struct TextSpan {
 // "/" and the one character of that marker line's rest, normally its "\r"),
 // or at 0; it ends where the next "\r/" after its start begins, or at the end
 // of the text.
-TextSpan ScrambleBlock(std::u16string_view text, size_t caret);
+TextSpan BlockAroundCaret(std::u16string_view text, size_t caret);
 
 enum class ScrambleVerdict { kOk, kTooShort, kTooLong };
 inline constexpr size_t kScrambleMin = 3;

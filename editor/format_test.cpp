@@ -41,20 +41,20 @@ TEST(FormatScramble, ExclusiveOrOneIsItsOwnInverse) {
 TEST(FormatScramble, BlockLiesBetweenLinesBeginningWithASlashAndHolds3To9999) {
   //                             0123 4 5 6 7890 1 2 3 4567
   const std::u16string text = u"one\r/\rtwo\r/\rend";
-  EXPECT_EQ(ScrambleBlock(text, 1).start, 0u);
-  EXPECT_EQ(ScrambleBlock(text, 1).end, 3u);
-  EXPECT_EQ(ScrambleBlock(text, 8).start, 6u);
-  EXPECT_EQ(ScrambleBlock(text, 8).end, 9u);
-  EXPECT_EQ(ScrambleBlock(text, 14).start, 12u);
-  EXPECT_EQ(ScrambleBlock(text, 14).end, 15u);
+  EXPECT_EQ(BlockAroundCaret(text, 1).start, 0u);
+  EXPECT_EQ(BlockAroundCaret(text, 1).end, 3u);
+  EXPECT_EQ(BlockAroundCaret(text, 8).start, 6u);
+  EXPECT_EQ(BlockAroundCaret(text, 8).end, 9u);
+  EXPECT_EQ(BlockAroundCaret(text, 14).start, 12u);
+  EXPECT_EQ(BlockAroundCaret(text, 14).end, 15u);
   // A caret between the "\r" and the "/" has no marker behind it yet.
-  EXPECT_EQ(ScrambleBlock(text, 4).start, 0u);
-  EXPECT_EQ(ScrambleBlock(text, 4).end, 3u);
+  EXPECT_EQ(BlockAroundCaret(text, 4).start, 0u);
+  EXPECT_EQ(BlockAroundCaret(text, 4).end, 3u);
   // No marker at all: the whole text; a marker at the very end: clamped.
-  EXPECT_EQ(ScrambleBlock(u"plain text", 3).size(), 10u);
+  EXPECT_EQ(BlockAroundCaret(u"plain text", 3).size(), 10u);
   const std::u16string tail = u"ab\r/";
-  EXPECT_EQ(ScrambleBlock(tail, 4).start, 4u);
-  EXPECT_EQ(ScrambleBlock(tail, 4).end, 4u);
+  EXPECT_EQ(BlockAroundCaret(tail, 4).start, 4u);
+  EXPECT_EQ(BlockAroundCaret(tail, 4).end, 4u);
   // Three to 9999 characters may be scrambled.
   EXPECT_EQ(JudgeScrambleLength(2), ScrambleVerdict::kTooShort);
   EXPECT_EQ(JudgeScrambleLength(3), ScrambleVerdict::kOk);

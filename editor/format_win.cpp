@@ -452,7 +452,7 @@ void ScrambleRoutine(int) {
   const CHARRANGE sel = Selection(pane);
   const bool selected = sel.cpMin != sel.cpMax;
   const TextSpan span = selected ? TextSpan{static_cast<size_t>(sel.cpMin), static_cast<size_t>(sel.cpMax)}
-                                 : ScrambleBlock(ToU16(page), static_cast<size_t>(sel.cpMin));
+                                 : BlockAroundCaret(ToU16(page), static_cast<size_t>(sel.cpMin));
   if (TellIfNotScrambled(JudgeScrambleLength(span.size()))) return;
   WorkClaim running = Store().ClaimWork();
   LONG end;
