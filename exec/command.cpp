@@ -78,6 +78,7 @@ std::u16string ScriptText(std::u16string_view block) {
       text += c;
     }
   }
+  if (!text.empty() && text.back() != u'\n') text += u"\r\n";  // the last line ends too
   return text;
 }
 

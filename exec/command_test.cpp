@@ -31,11 +31,12 @@ TEST(PageFileName, StaysInItsFolderAndInItsQuotes) {
   EXPECT_EQ(PageFileName(u"LPT1.txt"), u"_LPT1.txt");
   EXPECT_EQ(PageFileName(u"COM10"), u"COM10");
   const PreparedCommand c = PrepareCommand(u"type ±", u"x\" & del *");
-  EXPECT_EQ(c.line, u"type \"x___&_del__\"");
+  EXPECT_EQ(c.line, u"type \"x__&_del__\"");
 }
 
 TEST(ScriptText, EveryLineEndsInCrLf) {
   EXPECT_EQ(ScriptText(u"echo a\recho b\r\necho c\n"), u"echo a\r\necho b\r\necho c\r\n");
+  EXPECT_EQ(ScriptText(u"echo x"), u"echo x\r\n");
   EXPECT_EQ(ScriptText(u""), u"");
 }
 

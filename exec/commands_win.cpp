@@ -1,7 +1,7 @@
-// The SQL console's routines behind the command table: a statement from
-// the page's selection (Ctrl+F12) or the Clipboard (Alt+F12), and the
-// library's maintenance (Alt+V). Running a selection as a program (F12)
-// arrives with the command runner.
+// The command runner's and SQL console's routines behind the command
+// table: the page's text run as a program (F12, exec/run_win), a statement
+// from the page's selection (Ctrl+F12) or the Clipboard (Alt+F12), and the
+// library's maintenance (Alt+V).
 #include <windows.h>
 
 #include <richedit.h>
@@ -16,6 +16,7 @@
 #include "base/wide_win.h"
 #include "editor/pane_win.h"
 #include "editor/rich_edit_win.h"
+#include "exec/run_win.h"
 #include "exec/sql.h"
 #include "store/library_win.h"
 #include "store/page_store.h"
@@ -117,7 +118,7 @@ void VacuumRoutine(int) {
 }  // namespace
 
 void RegisterExecRoutines() {
-  SetRoutine(Routine::kExecuteSelection, RoutineNotBuilt);
+  SetRoutine(Routine::kExecuteSelection, ExecuteRoutine);
   SetRoutine(Routine::kRunSql, RunSqlRoutine);
   SetRoutine(Routine::kVacuum, VacuumRoutine);
 }

@@ -1,0 +1,20 @@
+// F12: the page's selection run as a command line after a confirmation,
+// or the block of lines around the caret run as a batch script of its own.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace lw {
+
+// The routine of F12 and the strip's Execute button.
+void ExecuteRoutine(int id);
+
+// Test seam: when set, command lines go here instead of to a new process;
+// the answer is 0 or the Win32 error of the start.
+using CommandStarter = std::function<DWORD(const std::wstring& command_line)>;
+void SetCommandStarterForTest(CommandStarter starter);
+
+}  // namespace lw
