@@ -33,6 +33,11 @@ int StartApplication(HINSTANCE instance, const StartOptions& options);
 // platform's fatal-exit box.
 [[noreturn]] void Fatal(const char* code);
 
+// Registers the class `name` for a dialog template that names it (a class
+// of the program's own, never taken for a system dialog box). True when it
+// is registered.
+bool RegisterDialogClass(const wchar_t* name);
+
 // Offers `msg` to the accelerator table first; true when it was translated
 // (the message must then not be dispatched).
 bool TranslateAppAccelerator(MSG* msg);

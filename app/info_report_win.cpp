@@ -47,16 +47,6 @@ std::pair<DWORD, DWORD> WindowsVersion() {
   return {v.dwMajorVersion, v.dwMinorVersion};
 }
 
-// Message n with its "%i"s replaced, in order, by `values`.
-std::wstring WithNumbers(std::wstring text, std::initializer_list<long> values) {
-  for (long v : values) {
-    const size_t at = text.find(L"%i");
-    if (at == std::wstring::npos) break;
-    text.replace(at, 2, std::to_wstring(v));
-  }
-  return text;
-}
-
 }  // namespace
 
 std::wstring InfoReportText() {

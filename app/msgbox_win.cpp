@@ -39,4 +39,13 @@ int ShowLocalMessage(HWND owner, int language, int n, UINT type, const std::wstr
   return ShowMessage(owner, LoadMessage(language, n, arg), type);
 }
 
+std::wstring WithNumbers(std::wstring text, std::initializer_list<long> values) {
+  for (long v : values) {
+    const size_t at = text.find(L"%i");
+    if (at == std::wstring::npos) break;
+    text.replace(at, 2, std::to_wstring(v));
+  }
+  return text;
+}
+
 }  // namespace lw

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace lw {
@@ -19,6 +20,8 @@ int ShowMessage(HWND owner, const std::wstring& text, UINT type);
 // Localised message n (string id language * 100 + n), with "%s" replaced by
 // `arg` when given.
 std::wstring LoadMessage(int language, int n, const std::wstring& arg = std::wstring());
+// `text` with its "%i"s replaced, in order, by `values`.
+std::wstring WithNumbers(std::wstring text, std::initializer_list<long> values);
 int ShowLocalMessage(HWND owner, int language, int n, UINT type,
                      const std::wstring& arg = std::wstring());
 

@@ -231,6 +231,19 @@ void CreateChildWindows() {
 
 }  // namespace
 
+bool RegisterDialogClass(const wchar_t* name) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(g_instance, name, &wc)) return true;
+  wc.lpfnWndProc = DefDlgProcW;
+  wc.cbWndExtra = DLGWINDOWEXTRA;
+  wc.hInstance = g_instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0;
+}
+
 void Fatal(const char* code) {
   FatalAppExitA(0, code);
   ExitProcess(1);

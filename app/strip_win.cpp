@@ -10,6 +10,7 @@
 #include "app/shell_win.h"
 #include "base/wide_win.h"
 #include "editor/pane_win.h"
+#include "editor/rich_edit_win.h"
 #include "store/library_win.h"
 
 namespace lw {
@@ -134,17 +135,7 @@ void ButtonAction(int index) {
 }
 
 void CopyPathToClipboard(HWND owner) {
-  const std::wstring path = ToWide(Store().current_path());
-  if (!OpenClipboard(owner)) return;
-  EmptyClipboard();
-  size_t bytes = (path.size() + 1) * sizeof(wchar_t);
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (mem) {
-    memcpy(GlobalLock(mem), path.c_str(), bytes);
-    GlobalUnlock(mem);
-    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-  }
-  CloseClipboard();
+  PutTextOnClipboard(owner, ToWide(Store().current_path()));
 }
 
 }  // namespace

@@ -274,25 +274,11 @@ INT_PTR CALLBACK FindProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
   }
   return FALSE;
 }
-
-bool RegisterFindClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(g_instance, kFindClass, &wc)) return true;
-  wc.lpfnWndProc = DefDlgProcW;
-  wc.cbWndExtra = DLGWINDOWEXTRA;
-  wc.hInstance = g_instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kFindClass;
-  return RegisterClassExW(&wc) != 0;
-}
-
 }  // namespace
 
 void CreateFindWindow() {
   DestroyFindWindow();
-  if (!RegisterFindClass()) return;
+  if (!RegisterDialogClass(kFindClass)) return;
   g_window = CreateDialogParamW(g_instance, MAKEINTRESOURCEW(UiLanguage() * 10), g_mainWindow, FindProc, 0);
 }
 

@@ -59,17 +59,6 @@ void Collapse(HWND pane) { SendMessageW(pane, EM_SETSEL, static_cast<WPARAM>(-1)
 
 LONG TextLength(HWND pane) { return static_cast<LONG>(PaneTextLength(pane)); }
 
-// The text of [from, to), paragraphs ending in "\r", read into a buffer sized
-// from the range.
-std::wstring TextRange(HWND pane, LONG from, LONG to) {
-  if (to <= from) return std::wstring();
-  std::wstring text(static_cast<size_t>(to - from) + 1, L'\0');
-  TEXTRANGEW range{{from, to}, &text[0]};
-  LRESULT n = SendMessageW(pane, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-  text.resize(static_cast<size_t>(std::max<LRESULT>(n, 0)));
-  return text;
-}
-
 // The text of the line that holds position `at`, without its line break.
 CHARRANGE LineAt(HWND pane, LONG at) {
   LRESULT line = SendMessageW(pane, EM_EXLINEFROMCHAR, 0, at);

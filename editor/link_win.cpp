@@ -55,15 +55,7 @@ void Tell(int n, const std::wstring& arg = std::wstring()) {
 
 void CopyToClipboard(HWND owner, const std::wstring& text) {
   if (Recorded({LinkEffect::Kind::kClipboard, L"", text})) return;
-  if (!OpenClipboard(owner)) return;
-  EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, bytes)) {
-    std::memcpy(GlobalLock(mem), text.c_str(), bytes);
-    GlobalUnlock(mem);
-    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-  }
-  CloseClipboard();
+  PutTextOnClipboard(owner, text);
 }
 
 void PlayClip(const std::wstring& name) {
@@ -211,15 +203,6 @@ void SelectLinkedNode(const std::wstring& title) {
 }
 
 // --- Reading the page ---------------------------------------------------------------------
-
-// The text of [from, to), read into a buffer sized from the range.
-std::wstring TextRange(HWND pane, LONG from, LONG to) {
-  std::wstring text(static_cast<size_t>(to - from) + 1, L'\0');
-  TEXTRANGEW range{{from, to}, text.data()};
-  const LRESULT n = SendMessageW(pane, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-  text.resize(static_cast<size_t>(std::clamp<LRESULT>(n, 0, to - from)));
-  return text;
-}
 
 struct Snippet {
   const std::string* bytes;

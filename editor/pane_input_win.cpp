@@ -80,10 +80,7 @@ void CALLBACK TrimSelection(HWND hwnd, UINT, UINT_PTR id, DWORD) {
   CHARRANGE cr{};
   SendMessageW(ed, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
   if (cr.cpMax <= cr.cpMin) return;
-  wchar_t last[2] = L"";
-  TEXTRANGEW tr{{cr.cpMax - 1, cr.cpMax}, last};
-  SendMessageW(ed, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&tr));
-  if (last[0] != L' ') return;
+  if (TextRange(ed, cr.cpMax - 1, cr.cpMax) != L" ") return;
   cr.cpMax -= 1;
   SendMessageW(ed, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
 }

@@ -66,6 +66,15 @@ std::wstring PaneText(HWND ed) {
   return text;
 }
 
+std::wstring TextRange(HWND ed, long from, long to) {
+  if (to <= from) return std::wstring();
+  std::wstring text(static_cast<size_t>(to - from) + 1, L'\0');
+  TEXTRANGEW range{{from, to}, text.data()};
+  const LRESULT n = SendMessageW(ed, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  text.resize(static_cast<size_t>(n < 0 ? 0 : n > to - from ? to - from : n));
+  return text;
+}
+
 bool SelectedTextEmpty(HWND ed) {
   CHARRANGE cr{};
   SendMessageW(ed, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
@@ -80,6 +89,31 @@ std::wstring SelectedText(HWND ed) {
   const LRESULT n = SendMessageW(ed, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(n > 0 ? n : 0));
   return text;
+}
+
+std::wstring ClipboardText(HWND owner) {
+  std::wstring text;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.assign(p, wcsnlen(p, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void PutTextOnClipboard(HWND owner, const std::wstring& text) {
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, bytes)) {
+    memcpy(GlobalLock(mem), text.c_str(), bytes);
+    GlobalUnlock(mem);
+    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
+  }
+  CloseClipboard();
 }
 
 void CarryMusicFont(HWND ed) {

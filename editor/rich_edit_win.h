@@ -27,10 +27,19 @@ std::int64_t MeasureRtfSize(HWND ed);
 // The whole text in the control's own positions (a paragraph ends in "\r").
 std::wstring PaneText(HWND ed);
 
+// The text of [from, to) (a paragraph ends in "\r"), read into a buffer
+// sized from the range.
+std::wstring TextRange(HWND ed, long from, long to);
+
 // True when nothing is selected.
 bool SelectedTextEmpty(HWND ed);
 // The selection's text, however long (sized from the selection).
 std::wstring SelectedText(HWND ed);
+
+// The clipboard's Unicode text (empty when it holds none), and `text` put
+// on it as Unicode text, the clipboard opened by `owner`.
+std::wstring ClipboardText(HWND owner);
+void PutTextOnClipboard(HWND owner, const std::wstring& text);
 
 // Text typed right after a music glyph stays in the music font.
 void CarryMusicFont(HWND ed);

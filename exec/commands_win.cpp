@@ -25,34 +25,13 @@ namespace lw {
 
 namespace {
 
-constexpr int kMsgNoSelection = 37, kMsgConfirmTitle = 38, kMsgDuplicates = 43, kMsgEmptyClipboard = 46,
-              kMsgHidden = 47, kMsgVacuumAsk = 57, kMsgVacuumOk = 63, kMsgOnlyFirst = 91, kMsgTooLong = 92;
+constexpr int kMsgNoSelection = 37, kMsgConfirmTitle = 38, kMsgEmptyClipboard = 46, kMsgVacuumAsk = 57,
+              kMsgVacuumOk = 63, kMsgOnlyFirst = 91, kMsgTooLong = 92;
 constexpr size_t kMaxStatement = 9999;
 constexpr int kMinSelection = 2, kMaxSelection = 260;
 
 void Say(int n, UINT type, const std::wstring& arg = std::wstring()) {
   ShowLocalMessage(g_mainWindow, UiLanguage(), n, type, arg);
-}
-
-// Message n with its "%i" replaced by `value`.
-void SayCount(int n, int value) {
-  std::wstring text = LoadMessage(UiLanguage(), n);
-  const size_t at = text.find(L"%i");
-  if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(value));
-  ShowMessage(g_mainWindow, text, MB_ICONINFORMATION);
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(g_mainWindow)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text.assign(p, wcsnlen(p, GlobalSize(data) / sizeof(wchar_t)));
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
 }
 
 // The statement the key names, or nothing (the user was told why).
@@ -65,7 +44,7 @@ std::optional<std::wstring> StatementOf(int id) {
     }
     return text;
   }
-  const std::wstring text = ClipboardText();
+  const std::wstring text = ClipboardText(g_mainWindow);
   if (text.empty()) Say(kMsgEmptyClipboard, MB_ICONINFORMATION);
   else if (text.size() > kMaxStatement) Say(kMsgTooLong, MB_ICONINFORMATION);
   else return text;
@@ -110,9 +89,8 @@ void VacuumRoutine(int) {
     RereadRowids(Store(), Model());
     Say(kMsgVacuumOk, MB_ICONINFORMATION);
   }
-  const int duplicates = DuplicateIdCount(db);
-  if (duplicates >= 0) SayCount(kMsgDuplicates, duplicates);
-  SayCount(kMsgHidden, db.CountNodes() - static_cast<int>(Model().index().size()));
+  ReportDuplicateIds();
+  ReportHiddenRows();
 }
 
 }  // namespace

@@ -123,13 +123,6 @@ void RunBlock(HWND pane) {
   SayStartFailure(Start(L"\"" + script + L"\"", script));
 }
 
-void SayCount(int n, int value) {
-  std::wstring text = LoadMessage(UiLanguage(), n);
-  const size_t at = text.find(L"%i");
-  if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(value));
-  ShowMessage(g_mainWindow, text, MB_ICONINFORMATION);
-}
-
 // The page's text as the file a compiler reads: UTF-8, written beside the
 // file it replaces.
 bool WritePageText(HWND pane, const std::u16string& name) {
@@ -162,12 +155,8 @@ bool RunSelection(HWND pane) {
                        ToWide(cmd.line)) != IDYES)
     return false;
   switch (cmd.word) {
-    case MaintenanceWord::kDuplicate:
-      if (const int n = DuplicateIdCount(Store().db()); n >= 0) SayCount(kMsgDuplicates, n);
-      return false;
-    case MaintenanceWord::kHidden:
-      SayCount(kMsgHidden, Store().db().CountNodes() - static_cast<int>(Model().index().size()));
-      return false;
+    case MaintenanceWord::kDuplicate: ReportDuplicateIds(); return false;
+    case MaintenanceWord::kHidden: ReportHiddenRows(); return false;
     case MaintenanceWord::kConvert: return true;  // once the busy flag is free again
     case MaintenanceWord::kNone: break;
   }
@@ -189,6 +178,16 @@ void ExecuteRoutine(int) {
     else convert = RunSelection(pane);
   }
   if (convert) RunCommand(kCmdConvertLibrary);
+}
+
+void ReportDuplicateIds() {
+  const int n = DuplicateIdCount(Store().db());
+  if (n >= 0) ShowMessage(g_mainWindow, WithNumbers(LoadMessage(UiLanguage(), kMsgDuplicates), {n}), MB_ICONINFORMATION);
+}
+
+void ReportHiddenRows() {
+  const long hidden = Store().db().CountNodes() - static_cast<long>(Model().index().size());
+  ShowMessage(g_mainWindow, WithNumbers(LoadMessage(UiLanguage(), kMsgHidden), {hidden}), MB_ICONINFORMATION);
 }
 
 void SetCommandStarterForTest(CommandStarter starter) { g_starter = std::move(starter); }

@@ -12,6 +12,11 @@ namespace lw {
 // The routine of F12 and the strip's Execute button.
 void ExecuteRoutine(int id);
 
+// The maintenance reports (the words "duplicate" and "hidden", and Alt+V):
+// ids that more than one row carries, and rows the tree does not show.
+void ReportDuplicateIds();
+void ReportHiddenRows();
+
 // Test seam: when set, command lines go here instead of to a new process;
 // the answer is 0 or the Win32 error of the start.
 using CommandStarter = std::function<DWORD(const std::wstring& command_line)>;

@@ -33,18 +33,6 @@ bool g_filling = false;
 HWND Edit(HWND window) { return GetDlgItem(window, kSearchEditId); }
 HWND Hits(HWND window) { return GetDlgItem(window, kSearchTreeId); }
 
-bool RegisterSearchClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(g_instance, kSearchClass, &wc)) return true;
-  wc.lpfnWndProc = DefDlgProcW;
-  wc.cbWndExtra = DLGWINDOWEXTRA;
-  wc.hInstance = g_instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kSearchClass;
-  return RegisterClassExW(&wc) != 0;
-}
 
 std::wstring TextOf(HWND edit) {
   const int length = GetWindowTextLengthW(edit);
@@ -190,7 +178,7 @@ INT_PTR CALLBACK SearchNodeProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 void CreateSearchNodeWindow() {
   DestroySearchNodeWindow();
-  if (!RegisterSearchClass()) return;
+  if (!RegisterDialogClass(kSearchClass)) return;
   g_window = CreateDialogParamW(g_instance, MAKEINTRESOURCEW(UiLanguage() * 100), g_mainWindow,
                                 SearchNodeProc, 0);
 }
