@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -15,6 +17,7 @@
 #include "store/rekey.h"
 #include "store/statements.h"
 #include "store/transfer.h"
+#include "store/vacuum.h"
 #include "store/tree_model.h"
 
 namespace fs = std::filesystem;
@@ -280,13 +283,15 @@ int Page(const Io& io, const std::u16string& path, int id, const std::u16string&
 
 bool ValidPassword(const std::u16string& pw) { return pw.empty() || (pw.size() >= 4 && pw.size() <= 19); }
 
-int Rekey(const Io& io, const std::u16string& path) {
+// The password of the library at `path` for a command that rewrites it
+// whole (empty for a plain one), after the checks such a command makes
+// before it touches anything.
+std::u16string PasswordForRewrite(const Io& io, const std::u16string& path) {
   RequireFile(path);
-  ReportRemovedCopies(io, RemoveRekeyLeftovers(path));
+  ReportRemovedCopies(io, RemoveLibraryCopyLeftovers(path));
   if (!CanReadUnshared(path)) {
     throw Failure{QuotedPath(path) + " is in use by another program; try again when it is closed"};
   }
-  std::u16string old_password;
   switch (ClassifyLibraryFile(path)) {
     case LibraryFileKind::kNotLibrary:
       throw Failure{QuotedPath(path) + " is damaged or is not a Lorewell library; nothing was changed"};
@@ -298,11 +303,23 @@ int Rekey(const Io& io, const std::u16string& path) {
       if (!PasswordOpensHeader(path, *pw)) {
         throw Failure{"the password does not open " + QuotedPath(path) + "; nothing was changed"};
       }
-      old_password = *pw;
-      break;
+      return *pw;
     }
-    default: break;
+    default: return {};
   }
+}
+
+// Why a rewrite of the library at `path` failed, the file being unchanged.
+Failure RewriteFailure(const Reports& reports, const std::u16string& path, const std::string& what) {
+  // Another program writing holds the lock the copy needs.
+  if (reports.last() == sqlite3_errstr(SQLITE_BUSY)) {
+    return Failure{QuotedPath(path) + " is in use by another program; nothing was changed"};
+  }
+  return Failure{reports.Reason(what + " failed, the file is unchanged")};
+}
+
+int Rekey(const Io& io, const std::u16string& path) {
+  const std::u16string old_password = PasswordForRewrite(io, path);
   std::optional<std::u16string> fresh;
   if (io.env) fresh = io.env(kNewPasswordVariable);
   if (!fresh && io.ask_secret) {
@@ -317,7 +334,7 @@ int Rekey(const Io& io, const std::u16string& path) {
   }
   Reports reports;
   if (!RekeyLibraryFile(path, old_password, *fresh, reports.sink())) {
-    throw Failure{reports.Reason("re-keying failed, the file is unchanged")};
+    throw RewriteFailure(reports, path, "re-keying");
   }
   io.out(fresh->empty() ? "the library is plain now\n" : "the library is enciphered now\n");
   return kExitOk;
@@ -343,13 +360,9 @@ int Check(const Io& io, const std::u16string& path) {
 }
 
 int Vacuum(const Io& io, const std::u16string& path) {
-  OpenedLibrary lib(io, path);
-  if (!lib.store().db().Exec(kSqlVacuum)) {
-    if (OutcomeOfFailure(lib.store().db().last_error()) == OpenOutcome::kAlreadyOpen) {
-      throw Failure{QuotedPath(path) + " is in use by another program; nothing was changed"};
-    }
-    throw Failure{lib.reports().Reason("vacuum failed")};
-  }
+  const std::u16string password = PasswordForRewrite(io, path);
+  Reports reports;
+  if (!VacuumLibraryFile(path, password, reports.sink())) throw RewriteFailure(reports, path, "vacuum");
   return kExitOk;
 }
 

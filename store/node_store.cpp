@@ -164,7 +164,7 @@ OpenResult NodeStore::OpenLibrary(WorkClaim claim, const std::u16string& path,
   // A killed re-key's copy may hold every page, in the clear when the
   // password was being cleared; a re-key still running holds its copy and
   // keeps it.
-  result.removed_copies = RemoveRekeyLeftovers(path);
+  result.removed_copies = RemoveLibraryCopyLeftovers(path);
   // A text file or a damaged one is no enciphered library: asking for its
   // password would only lead the user astray. The library open so far stays.
   const LibraryFileKind kind = ClassifyLibraryFile(path);

@@ -97,10 +97,9 @@ bool TranscodePages(const std::string& path, const std::string& copy, int page_s
   return false;
 }
 
-// Writes every page of the library at `path` (read with `old_password`)
-// into `copy` under `new_password`, makes the copy durable and checks it by
-// reading it afresh. No connection is left open on return.
-bool WriteRekeyedCopy(const std::u16string& path, const std::u16string& copy,
+}  // namespace
+
+bool WriteLibraryCopy(const std::u16string& path, const std::u16string& copy,
                       std::u16string_view old_password, std::u16string_view new_password,
                       const ErrorSink& on_error) {
   Db source(on_error);
@@ -110,9 +109,11 @@ bool WriteRekeyedCopy(const std::u16string& path, const std::u16string& copy,
   if (!OpenWithPassword(source, path, old_password) || !source.Exec(kSqlProbe)) return false;
   const int page_size = PragmaInt(source.handle(), "PRAGMA page_size");
   const int pages = PragmaInt(source.handle(), "PRAGMA page_count");
-  // A read transaction for the length of the copy keeps other programs from
-  // writing meanwhile.
-  if (page_size <= 0 || pages < 0 || !source.Exec("BEGIN; SELECT count(*) FROM sqlite_master")) {
+  // The write lock for the length of the copy keeps other programs from
+  // writing meanwhile, and fails at once while one is writing: its change
+  // would otherwise go to the file the copy replaces.
+  if (page_size <= 0 || pages < 0 ||
+      !source.Exec("BEGIN IMMEDIATE; SELECT count(*) FROM sqlite_master")) {
     if (page_size <= 0 || pages < 0) on_error(LastError(source.handle()));
     return false;
   }
@@ -132,31 +133,54 @@ bool WriteRekeyedCopy(const std::u16string& path, const std::u16string& copy,
   return true;
 }
 
-}  // namespace
-
-std::vector<std::u16string> RemoveRekeyLeftovers(const std::u16string& library) {
-  return RemoveLeftovers(library, kRekeyTag);
+std::vector<std::u16string> RemoveLibraryCopyLeftovers(const std::u16string& library) {
+  std::vector<std::u16string> removed = RemoveLeftovers(library, kRekeyTag);
+  for (std::u16string& path : RemoveLeftovers(library, kVacuumTag)) removed.push_back(std::move(path));
+  return removed;
 }
 
 namespace {
 
-// Why the library at `path` cannot be re-keyed, from its metadata alone
+// Why the library at `path` cannot be rewritten, from its metadata alone
 // (a named pipe is never opened); empty when it can. Besides a missing file
 // or one that is no file at all, the rules of every replacement apply: a
 // read-only library stays as its owner made it, and one with a second name
 // (hard link) would keep its old pages, under the old key or none, behind
 // that name.
-std::u16string RekeyRefusal(const std::u16string& path) {
+std::u16string CopyRefusal(const std::u16string& path, const char* tag) {
   std::string reason;
   const PathKind kind = KindOfPath(path, &reason);
   if (kind == PathKind::kUnreachable) return Utf8ToUtf16(QuotedPath(path) + ": " + reason);
   if (kind != PathKind::kRegular) return Utf8ToUtf16(QuotedPath(path) + " " + KindText(kind));
   std::string error;
-  if (!CheckReplaceable(path, ReplaceRules{kRekeyTag, {}}, &error)) return Utf8ToUtf16(error);
+  if (!CheckReplaceable(path, ReplaceRules{tag, {}}, &error)) return Utf8ToUtf16(error);
   return {};
 }
 
 }  // namespace
+
+bool ReplaceLibraryByCopy(const std::u16string& path, const char* tag, const CopyWriter& write,
+                          const ErrorSink& on_error) {
+  if (const std::u16string refusal = CopyRefusal(path, tag); !refusal.empty()) {
+    on_error(refusal);
+    return false;
+  }
+  RemoveLibraryCopyLeftovers(path);
+  ReplacementFile copy;
+  std::string error;
+  if (!copy.Create(path, ReplaceRules{tag, {}}, &error)) {
+    on_error(Utf8ToUtf16(error));
+    return false;
+  }
+  copy.HandOver();
+  // The copy is removed with `copy` on every way out but the last.
+  if (!write(copy.destination(), copy.temporary())) return false;
+  if (!copy.Commit(&error)) {
+    on_error(Utf8ToUtf16(error));
+    return false;
+  }
+  return true;
+}
 
 bool RekeyLibraryFile(const std::u16string& path, std::u16string_view old_password,
                       std::u16string_view new_password, const ErrorSink& sink) {
@@ -165,30 +189,18 @@ bool RekeyLibraryFile(const std::u16string& path, std::u16string_view old_passwo
     on_error(kInvalidPassword);
     return false;
   }
-  if (const std::u16string refusal = RekeyRefusal(path); !refusal.empty()) {
+  // A path that cannot be rewritten is refused even when nothing would be.
+  if (const std::u16string refusal = CopyRefusal(path, kRekeyTag); !refusal.empty()) {
     on_error(refusal);
     return false;
   }
   if (DeriveCipherKey(old_password) == DeriveCipherKey(new_password)) return true;
-
-  RemoveRekeyLeftovers(path);
-  ReplacementFile copy;
-  std::string error;
-  if (!copy.Create(path, ReplaceRules{kRekeyTag, {}}, &error)) {
-    on_error(Utf8ToUtf16(error));
-    return false;
-  }
-  copy.HandOver();
-  // The copy is removed with `copy` on every way out but the last.
-  if (!WriteRekeyedCopy(copy.destination(), copy.temporary(), old_password, new_password,
-                        on_error)) {
-    return false;
-  }
-  if (!copy.Commit(&error)) {
-    on_error(Utf8ToUtf16(error));
-    return false;
-  }
-  return true;
+  return ReplaceLibraryByCopy(
+      path, kRekeyTag,
+      [&](const std::u16string& library, const std::u16string& copy) {
+        return WriteLibraryCopy(library, copy, old_password, new_password, on_error);
+      },
+      on_error);
 }
 
 bool RekeyOpenLibrary(Db& db, const std::u16string& path, std::u16string_view old_password,

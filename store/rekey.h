@@ -11,6 +11,7 @@
 // the next opening of the library.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,19 +21,44 @@
 
 namespace lw {
 
-// --- Re-keying --------------------------------------------------------------------
+// --- Rewriting a library through a copy -------------------------------------------
 
-// The copy a re-key writes sits beside the library (so that the replacement
-// is a rename within one folder), named "LIBRARY.rekey-" twelve hex digits
-// ".tmp", created new and readable by its owner only before the first page
-// is written into it. It takes the library's permission bits and owner just
-// before it replaces it; a symbolic link is followed and kept.
+// The copy a re-key (or a compaction, vacuum.h) writes sits beside the
+// library (so that the replacement is a rename within one folder), named
+// "LIBRARY.rekey-" (or ".vacuum-") twelve hex digits ".tmp", created new and
+// readable by its owner only before the first page is written into it. It
+// takes the library's permission bits and owner just before it replaces it;
+// a symbolic link is followed and kept.
 inline constexpr char kRekeyTag[] = "rekey";
+inline constexpr char kVacuumTag[] = "vacuum";
 
-// Removes the copies that re-keys of `library` left when their process was
-// killed (see RemoveLeftovers) and answers their paths. Every re-key and
-// every opening of a library does this first.
-std::vector<std::u16string> RemoveRekeyLeftovers(const std::u16string& library);
+// Removes the copies that re-keys and compactions of `library` left when
+// their process was killed (see RemoveLeftovers) and answers their paths.
+// Every re-key, every compaction and every opening of a library does this
+// first.
+std::vector<std::u16string> RemoveLibraryCopyLeftovers(const std::u16string& library);
+
+// Writes every page of the library at `library` (read with `old_password`)
+// into the file `copy` under `new_password`, makes the copy durable and
+// checks that it opens. A writer of another program keeps the library
+// locked meanwhile, and one already writing makes the copy fail ("database
+// is locked"). No connection is left open on return.
+bool WriteLibraryCopy(const std::u16string& library, const std::u16string& copy,
+                      std::u16string_view old_password, std::u16string_view new_password,
+                      const ErrorSink& on_error);
+
+// Fills the copy `copy` of the library `library` (links followed); false
+// when it failed, the reason reported.
+using CopyWriter = std::function<bool(const std::u16string& library, const std::u16string& copy)>;
+
+// The frame of every rewrite: refuses what cannot be replaced (not a regular
+// file, read-only, a second name), removes leftovers, makes the copy
+// (`tag`), lets `write` fill it, and puts it in the library's place. On any
+// failure the copy is removed and the library is exactly as before.
+bool ReplaceLibraryByCopy(const std::u16string& path, const char* tag, const CopyWriter& write,
+                          const ErrorSink& on_error);
+
+// --- Re-keying --------------------------------------------------------------------
 
 // Re-keys the library file at `path`, which no connection may hold: its
 // pages, readable with `old_password` (empty for a plain file), are written
