@@ -10,9 +10,10 @@ MessageBoxHook g_hook = nullptr;
 
 void SetMessageBoxHook(MessageBoxHook hook) { g_hook = hook; }
 
-int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
-  if (g_hook) return g_hook(owner, text, kMessageCaption, type);
-  return MessageBoxW(owner, text.c_str(), kMessageCaption, type);
+int ShowMessage(HWND owner, const std::wstring& text, UINT type, const wchar_t* caption) {
+  if (!caption) caption = kMessageCaption;
+  if (g_hook) return g_hook(owner, text, caption, type);
+  return MessageBoxW(owner, text.c_str(), caption, type);
 }
 
 namespace {

@@ -12,10 +12,11 @@ namespace lw {
 // The caption of every box the program shows, leading space included.
 extern const wchar_t kMessageCaption[];
 
-// Shows `text` with the standard caption. `type` is MB_ICONINFORMATION,
-// MB_ICONERROR or MB_YESNO | MB_ICONQUESTION (with MB_OK etc. as needed).
-// Returns the button chosen (IDOK, IDYES, ...).
-int ShowMessage(HWND owner, const std::wstring& text, UINT type);
+// Shows `text` with the standard caption (or `caption`, for a box whose
+// caption asks the question). `type` is MB_ICONINFORMATION, MB_ICONERROR or
+// MB_YESNO | MB_ICONQUESTION (with MB_OK etc. as needed). Returns the button
+// chosen (IDOK, IDYES, ...).
+int ShowMessage(HWND owner, const std::wstring& text, UINT type, const wchar_t* caption = nullptr);
 
 // Localised message n (string id language * 100 + n), with "%s" replaced by
 // `arg` when given.

@@ -6,6 +6,7 @@
 
 #include <richedit.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,8 @@
 #include "exec/sql.h"
 #include "store/library_win.h"
 #include "store/page_store.h"
+#include "store/tree_ops.h"
+#include "store/vacuum.h"
 
 namespace lw {
 
@@ -60,37 +63,71 @@ void RunSqlRoutine(int id) {
   SqlPlaceholders values;
   if (!MakePlaceholders(Store().db(), Model(), &values)) return;
   const FirstStatement first = SplitFirstStatement(Store().db(), FillPlaceholders(ToU16(*typed), values));
-  std::wstring question = LoadMessage(UiLanguage(), kMsgConfirmTitle) + L"\n\n" + ToWide(first.sql);
+  // The statement exactly as it will run; the Clipboard's under a caption
+  // that asks, as the user may not have seen it.
+  std::wstring question = ToWide(first.sql);
   if (first.more) question += L"\n\n" + LoadMessage(UiLanguage(), kMsgOnlyFirst);
-  if (ShowMessage(g_mainWindow, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  const std::wstring caption = LoadMessage(UiLanguage(), kMsgConfirmTitle);
+  if (ShowMessage(g_mainWindow, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+                  id == kCmdClipboardSql ? caption.c_str() : nullptr) != IDYES)
+    return;
   const std::u16string path = Store().current_path();
-  if (!RunSql(Store().db(), first.sql).ok) {
-    // SQLite's text was shown; nothing ran, the library stays open.
+  // The top-level order goes to the file as the tree shows it (0, 1, 2 ...),
+  // so that ">" is the next position, and the reload shows the statement's
+  // own changes, not an order written over them afterwards.
+  RenumberChildren(Store(), Model(), Model().library_root());
+  // A failure's text was shown. One that did not compile changed nothing;
+  // the library is let go, and the report shows what it held.
+  if (!RunSql(Store().db(), first.sql).prepared) {
+    CloseLibrary(true);
     return;
   }
   CloseLibrary(false);
   OpenLibraryPath(path);
 }
 
-// Alt+V: compact the file, then count repeated ids and rows the tree hides.
+// The compaction Alt+V started, shared by the worker and its done step.
+struct VacuumJob {
+  std::u16string path;
+  std::u16string password;
+  bool compacted = false;
+};
+
+// The worker has ended (a failure's reason was shown from it): the counts
+// follow the outcome, or the library is let go when not even the old file
+// reopened.
+void FinishVacuum(const VacuumJob& job) {
+  if (!Store().db().is_open()) {
+    CloseLibrary(true);
+    ShowLibraryState();
+    return;
+  }
+  if (job.compacted) Say(kMsgVacuumOk, MB_ICONINFORMATION);
+  ReportDuplicateIds();
+  ReportHiddenRows();
+}
+
+// Alt+V: compact the file on a worker (into a copy that replaces it only
+// once checked), then count repeated ids and rows the tree hides.
 void VacuumRoutine(int) {
   if (ShowLocalMessage(g_mainWindow, UiLanguage(), kMsgVacuumAsk, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
           IDYES ||
       !SaveModifiedPages())
     return;
-  WorkClaim claim = Store().ClaimWork();
+  NodeStore& store = Store();
+  WorkClaim claim = store.ClaimWork();
   if (!claim) return;
-  Db& db = Store().db();
-  const HCURSOR arrow = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  const bool compacted = db.Exec("vacuum");
-  SetCursor(arrow);
-  if (compacted) {
-    // VACUUM may give the rows new rowids; pages are found by them.
-    RereadRowids(Store(), Model());
-    Say(kMsgVacuumOk, MB_ICONINFORMATION);
-  }
-  ReportDuplicateIds();
-  ReportHiddenRows();
+  auto job = std::make_shared<VacuumJob>();
+  job->path = store.current_path();
+  if (store.encrypted()) job->password = store.password();
+  RunWorker(
+      std::move(claim),
+      [job](WorkClaim) {
+        job->compacted = VacuumOpenLibrary(Store().db(), job->path, job->password);
+        // VACUUM may give the rows new rowids; pages are found by them.
+        if (Store().db().is_open()) RereadRowids(Store(), Model());
+      },
+      [job] { FinishVacuum(*job); }, true);
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ SqlRun RunSql(Db& db, std::u16string_view sql) {
   SqlRun run;
   Statement st = db.Prepare(sql);
   if (!st) return run;
+  run.prepared = true;
   sqlite3_stmt* s = st.handle();
   const bool reads_only = sqlite3_stmt_readonly(s) != 0;
   while (st.Step()) {

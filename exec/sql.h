@@ -39,8 +39,10 @@ FirstStatement SplitFirstStatement(Db& db, std::u16string_view text);
 
 // Runs `sql` (one statement) to its end. Rows it returns are collected as
 // text, column by column ("NULL" for none); `changes` counts the rows it
-// changed. A failure is reported to the connection's sink and `ok` is false.
+// changed. A failure is reported to the connection's sink and `ok` is false;
+// `prepared` tells whether it compiled (and so may have changed something).
 struct SqlRun {
+  bool prepared = false;
   bool ok = false;
   std::vector<std::vector<std::u16string>> rows;
   int changes = 0;
