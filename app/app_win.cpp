@@ -18,6 +18,7 @@
 #include "base/wide_win.h"
 #include "editor/find_win.h"
 #include "editor/pane_win.h"
+#include "exec/run_win.h"
 #include "store/library_win.h"
 #include "store/search_node_win.h"
 #include "store/tree_win.h"
@@ -256,7 +257,7 @@ const HandlerRow kHandlers[] = {
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   for (const HandlerRow& row : kHandlers)
     if (row.msg == msg) return row.handler(hwnd, wp, lp);
-  if (OnLibraryMessage(msg, wp, lp)) return 0;
+  if (OnLibraryMessage(msg, wp, lp) || OnExecMessage(msg, wp, lp)) return 0;
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 

@@ -24,7 +24,10 @@ namespace lw {
 
 namespace {
 
-constexpr int kMsgTooLong = 22, kMsgDuplicates = 43, kMsgHidden = 47, kMsgConfirm = 96, kMsgLineTooLong = 97;
+constexpr int kMsgTooLong = 22, kMsgDuplicates = 43, kMsgHidden = 47, kMsgConfirm = 96, kMsgLineTooLong = 97,
+              kMsgNotStarted = 98;
+// The command processor's exit code for a command name it does not know.
+constexpr DWORD kCommandNotFound = 9009;
 // The command processor takes lines of at most this many characters.
 constexpr size_t kMaxCommandLine = 8191;
 
@@ -63,6 +66,10 @@ DWORD Start(const std::wstring& line, const std::wstring& script = std::wstring(
       [](void* arg) -> DWORD {
         auto* j = static_cast<std::pair<HANDLE, std::wstring>*>(arg);
         WaitForSingleObject(j->first, INFINITE);
+        DWORD code = 0;
+        if (GetExitCodeProcess(j->first, &code) && code == kCommandNotFound) {
+          PostMessageW(g_mainWindow, kMsgCommandEnded, code, 0);
+        }
         CloseHandle(j->first);
         if (!j->second.empty()) DeleteFileW(j->second.c_str());
         delete j;
@@ -74,8 +81,29 @@ DWORD Start(const std::wstring& line, const std::wstring& script = std::wstring(
   return 0;
 }
 
+// Why a command did not start: one of the four fixed reasons (message 98
+// holds them, separated by "|"), otherwise the system's words.
+std::wstring StartFailureText(DWORD error) {
+  int reason = -1;
+  switch (error) {
+    case ERROR_NOT_ENOUGH_MEMORY: case ERROR_OUTOFMEMORY: reason = 0; break;
+    case ERROR_FILE_NOT_FOUND: case kCommandNotFound: reason = 1; break;
+    case ERROR_PATH_NOT_FOUND: reason = 2; break;
+    case ERROR_BAD_FORMAT: case ERROR_BAD_EXE_FORMAT: reason = 3; break;
+    default: return ToWide(Win32ErrorText(error));
+  }
+  const std::wstring all = LoadMessage(UiLanguage(), kMsgNotStarted);
+  size_t start = 0;
+  for (int skip = 0; skip < reason && start != std::wstring::npos; ++skip) {
+    start = all.find(L'|', start);
+    if (start != std::wstring::npos) ++start;
+  }
+  if (start == std::wstring::npos) return ToWide(Win32ErrorText(error));
+  return all.substr(start, all.find(L'|', start) - start);
+}
+
 void SayStartFailure(DWORD error) {
-  if (error) ShowMessage(g_mainWindow, ToWide(Win32ErrorText(error)), MB_ICONERROR);
+  if (error) ShowMessage(g_mainWindow, StartFailureText(error), MB_ICONERROR);
 }
 
 // A script file of a name no other run uses, in the temporary folder.
@@ -188,6 +216,12 @@ void ReportDuplicateIds() {
 void ReportHiddenRows() {
   const long hidden = Store().db().CountNodes() - static_cast<long>(Model().index().size());
   ShowMessage(g_mainWindow, WithNumbers(LoadMessage(UiLanguage(), kMsgHidden), {hidden}), MB_ICONINFORMATION);
+}
+
+bool OnExecMessage(UINT msg, WPARAM wp, LPARAM) {
+  if (msg != kMsgCommandEnded) return false;
+  SayStartFailure(static_cast<DWORD>(wp));
+  return true;
 }
 
 void SetCommandStarterForTest(CommandStarter starter) { g_starter = std::move(starter); }

@@ -17,6 +17,12 @@ void ExecuteRoutine(int id);
 void ReportDuplicateIds();
 void ReportHiddenRows();
 
+// Posted to the main window when a started command ended because the
+// command processor did not know its name (wParam: the exit code); the
+// main window hands it to OnExecMessage, which says so.
+inline constexpr UINT kMsgCommandEnded = WM_APP + 43;
+bool OnExecMessage(UINT msg, WPARAM wp, LPARAM lp);
+
 // Test seam: when set, command lines go here instead of to a new process;
 // the answer is 0 or the Win32 error of the start.
 using CommandStarter = std::function<DWORD(const std::wstring& command_line)>;

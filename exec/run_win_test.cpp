@@ -51,7 +51,8 @@ class RunKeys : public AppTest {
     lw::testing::WriteLibrary(ToU16(Path("run.db")),
                               {{100, 0, 0, "A", std::nullopt},
                                {202, 100, 0, "b", std::nullopt},
-                               {304, 202, 0, "My Tool", "{\\rtf1 x}"}});
+                               {304, 202, 0, "My Tool", "{\\rtf1 x}"},
+                               {404, 202, 1, "..\\a & b", "{\\rtf1 y}"}});
     StartOptions o;
     o.libraryPath = Path("run.db");
     ASSERT_EQ(Start(o), 0);
@@ -94,6 +95,68 @@ TEST_F(RunKeys, TheBlockAroundTheCaretRunsAsAScriptOfItsOwn) {
   const std::wstring script = g_started[0].substr(g_started[0].rfind(L'"', cmd) + 1, cmd + 4 - g_started[0].rfind(L'"', cmd) - 1);
   EXPECT_EQ(GetFileAttributesW(script.c_str()), INVALID_FILE_ATTRIBUTES) << "removed after the run";
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(RunKeys, AStartFailureSaysWhichOfTheFourReasons) {
+  SetCommandStarterForTest([](const std::wstring&) -> DWORD { return ERROR_PATH_NOT_FOUND; });
+  SetWindowTextW(g_shell.editor1, L"tool.exe");
+  SendMessageW(g_shell.editor1, EM_SETSEL, 0, -1);
+  AnswerNextBox(IDYES);
+  AnswerNextBox(IDOK);
+  RunCommand(kCmdExecute);
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[1].text, L"The specified path was not found.\n(for SQLite commands use Ctrl+F12)");
+  EXPECT_EQ(Boxes()[1].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}
+
+// The command processor itself, for real: redirection in a selected line,
+// a script's lines, a page file named from a title with "..\" and "&", and
+// a name it does not know.
+class RunForReal : public RunKeys {
+ protected:
+  void SetUp() override {
+    RunKeys::SetUp();
+    SetCommandStarterForTest(nullptr);
+    folder_ = Path("x");
+    folder_.resize(folder_.size() - 2);
+    SetCurrentDirectoryW(folder_.c_str());
+  }
+  // Runs the selection [from, to) of `text` in node `id`'s page, confirmed.
+  void Run(int id, const wchar_t* text, int from, int to) {
+    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(id)));
+    Pump(10);
+    SetFocus(g_shell.editor1);
+    SetWindowTextW(g_shell.editor1, text);
+    SendMessageW(g_shell.editor1, EM_SETSEL, from, to);
+    if (from != to) AnswerNextBox(IDYES);
+    RunCommand(kCmdExecute);
+  }
+  // `file`'s bytes once a process wrote them (waits up to 20 s).
+  std::string WaitForFile(const wchar_t* file, size_t size) {
+    const std::wstring path = folder_ + L"\\" + file;
+    for (int i = 0; i < 200 && ReadAll(path).size() < size; ++i) Pump(100);
+    return ReadAll(path);
+  }
+  std::wstring folder_;
+};
+
+TEST_F(RunForReal, CommandsAndScriptsRunThroughTheCommandProcessor) {
+  Run(304, L"echo hello> out.txt", 0, -1);
+  EXPECT_EQ(WaitForFile(L"out.txt", 7), "hello\r\n");
+
+  Run(304, L"notes\r/\recho one> block.txt\recho two>> block.txt\r/", 9, 9);
+  EXPECT_EQ(WaitForFile(L"block.txt", 10), "one\r\ntwo\r\n");
+
+  // The page file stays in the folder and its quoted name keeps "&" inside.
+  Run(404, L"copy ± copied.txt", 0, -1);
+  EXPECT_EQ(WaitForFile(L"copied.txt", 17), "copy \xC2\xB1 copied.txt");
+  EXPECT_EQ(ReadAll(folder_ + L"\\.._a_&_b"), "copy \xC2\xB1 copied.txt");
+
+  Run(304, L"no_such_command_here", 0, -1);
+  AnswerNextBox(IDOK);
+  for (int i = 0; i < 200 && Boxes().size() < 4; ++i) Pump(100);
+  ASSERT_EQ(Boxes().size(), 4u);
+  EXPECT_EQ(Boxes()[3].text, L"The specified file/command was not found.\n(for SQLite commands use Ctrl+F12)");
 }
 
 }  // namespace
