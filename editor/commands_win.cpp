@@ -1,6 +1,5 @@
 // The editor's routines behind the command table and its entry point for
-// files dropped on the main window. Find, links, printing and pictures
-// arrive with their own work and do nothing until then.
+// files dropped on the main window.
 #include <windows.h>
 
 #include "app/commands_win.h"
@@ -8,6 +7,7 @@
 #include "editor/format_win.h"
 #include "editor/link_win.h"
 #include "editor/pane_win.h"
+#include "editor/print_win.h"
 
 namespace lw {
 
@@ -21,7 +21,8 @@ void InsertDroppedFile(const wchar_t*) {}
 }  // namespace
 
 void RegisterEditorRoutines() {
-  for (Routine r : {Routine::kPrint, Routine::kInsertPicture}) SetRoutine(r, RoutineNotBuilt);
+  SetRoutine(Routine::kPrint, PrintRoutine);
+  SetRoutine(Routine::kInsertPicture, RoutineNotBuilt);
   SetRoutine(Routine::kHyperlink, MakeFootnoteLink);
   SetRoutine(Routine::kFind, FindRoutine);
   SetRoutine(Routine::kFindNext, FindRoutine);
