@@ -49,6 +49,12 @@ bool StreamOutRtf(HWND ed, std::string* out) {
   return es.dwError == 0;
 }
 
+bool StreamOutUnicodeText(HWND ed, std::string* out) {
+  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(out), 0, AppendBytes};
+  SendMessageW(ed, EM_STREAMOUT, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&es));
+  return es.dwError == 0;
+}
+
 std::int64_t MeasureRtfSize(HWND ed) {
   std::int64_t total = 0;
   EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&total), 0, CountBytes};

@@ -21,6 +21,9 @@ int PaneObjectCount(HWND ed);
 // The control's RTF, appended to `out`; false when the stream failed (out
 // of memory), and `out` is then incomplete.
 bool StreamOutRtf(HWND ed, std::string* out);
+// The control's plain text in UTF-16 little-endian (paragraphs ended by CR
+// LF), appended to `out`; false as above.
+bool StreamOutUnicodeText(HWND ed, std::string* out);
 // The number of RTF bytes the control writes, counted without keeping them.
 std::int64_t MeasureRtfSize(HWND ed);
 

@@ -227,24 +227,37 @@ std::u16string DecodeAnsi(std::string_view bytes, int code_page) { return Decode
 
 std::u16string RtfToText(std::string_view rtf) { return RtfTextReader(rtf).Read(); }
 
-std::string PageFileBytes(const std::u16string& path, std::string_view rtf) {
+bool IsRtfFileName(const std::u16string& path) {
   const std::size_t n = path.size();
-  if (n >= 4 && (path.compare(n - 4, 4, u".rtf") == 0 || path.compare(n - 4, 4, u".RTF") == 0)) {
-    return std::string(rtf);
-  }
-  const std::u16string text = RtfToText(rtf);
+  return n >= 4 && (path.compare(n - 4, 4, u".rtf") == 0 || path.compare(n - 4, 4, u".RTF") == 0);
+}
+
+std::string TextPageFile(std::string_view utf16le) {
   std::string bytes = "\xFF\xFE";
-  bytes.reserve(2 + text.size() * 2);
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
+  bytes.append(utf16le);
   return bytes;
+}
+
+std::string PageFileBytes(const std::u16string& path, std::string_view rtf) {
+  if (IsRtfFileName(path)) return std::string(rtf);
+  const std::u16string text = RtfToText(rtf);
+  std::string encoded;
+  encoded.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    encoded += static_cast<char>(c & 0xFF);
+    encoded += static_cast<char>(c >> 8);
+  }
+  return TextPageFile(encoded);
+}
+
+bool WritePageBytes(const std::u16string& path, std::string_view bytes, const std::u16string& library,
+                    std::string* error) {
+  return WriteFileReplacing(path, bytes, ReplaceRules{"part", library}, error);
 }
 
 bool WritePageFile(const std::u16string& path, std::string_view rtf,
                    const std::u16string& library, std::string* error) {
-  return WriteFileReplacing(path, PageFileBytes(path, rtf), ReplaceRules{"part", library}, error);
+  return WritePageBytes(path, PageFileBytes(path, rtf), library, error);
 }
 
 }  // namespace lw

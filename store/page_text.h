@@ -20,9 +20,21 @@ std::u16string RtfToText(std::string_view rtf);
 // 8-bit text in a Windows code page (store/code_page.h).
 std::u16string DecodeAnsi(std::string_view bytes, int code_page);
 
-// The bytes of a page file for `path`: the RTF itself when the name ends in
-// ".rtf" or ".RTF", otherwise FF FE and the text in UTF-16 little-endian.
+// Whether a page file at `path` holds RTF: its name ends in ".rtf" or
+// ".RTF". Any other name holds text.
+bool IsRtfFileName(const std::u16string& path);
+// A text page file: the signature FF FE, then `utf16le`, the text in UTF-16
+// little-endian (as a rich-edit control streams it out).
+std::string TextPageFile(std::string_view utf16le);
+
+// The bytes of a page file for `path`: the RTF itself when IsRtfFileName,
+// otherwise a TextPageFile of the page's text as the RTF reader reads it.
 std::string PageFileBytes(const std::u16string& path, std::string_view rtf);
+
+// Writes `bytes` as the page file at `path` through a ReplacementFile
+// (file_safety.h), with the rules of WritePageFile below.
+bool WritePageBytes(const std::u16string& path, std::string_view bytes, const std::u16string& library,
+                    std::string* error);
 
 // Writes PageFileBytes as the file at `path` through a ReplacementFile
 // (file_safety.h): a file there keeps its old content until the new one is

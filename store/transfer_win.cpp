@@ -11,8 +11,10 @@
 #include "app/app_win.h"
 #include "app/msgbox_win.h"
 #include "app/shell_win.h"
+#include "base/utf.h"
 #include "base/wide_win.h"
 #include "base/win_error_win.h"
+#include "editor/page_export_win.h"
 #include "editor/pane_win.h"
 #include "store/export_name.h"
 #include "store/library_win.h"
@@ -28,7 +30,7 @@ namespace {
 constexpr int kTextImportDialog = 77;
 constexpr int kTextExportDialog = 78;
 constexpr int kTextConvertDialog = 79;
-constexpr int kMsgPageExportLater = 80;
+constexpr int kTextPageExportDialog = 80;
 constexpr int kMsgConvertTargetExists = 82;
 constexpr int kMsgConverted = 83;
 constexpr int kMsgClipboardFailed = 84;
@@ -172,6 +174,23 @@ void ImportCommand(int) {
       [result, path] { SayTransferOutcome(result->outcome, true, path); }, false);
 }
 
+namespace {
+
+// A node without children (or none selected) leaves as the page on screen,
+// an RTF or text file. Only the path the user confirmed is written.
+void ExportPage() {
+  FileDialogRequest request = DialogOf(kTextPageExportDialog, true);
+  request.default_extension = L"rtf";
+  request.file_name = ToWide(ExportFileName(ToU16(ActivePageTitle())));
+  const std::optional<std::u16string> target = AskForFile(request);
+  std::string error;
+  if (target && !WritePanePage(g_shell.currentEditor, *target, &error)) {
+    ShowMessage(g_mainWindow, ToWide(Utf8ToUtf16(error)), MB_ICONERROR);
+  }
+}
+
+}  // namespace
+
 void ExportCommand(int) {
   if (!Store().library_open()) {
     Say(kMsgNoLibrary, MB_ICONINFORMATION);
@@ -184,7 +203,7 @@ void ExportCommand(int) {
   if (!SaveModifiedPages()) return;
   const ModelItem* node = ShownNode();
   if (!node || node->child_count() == 0) {
-    Say(kMsgPageExportLater, MB_ICONINFORMATION);
+    ExportPage();
     return;
   }
   FileDialogRequest request = DialogOf(kTextExportDialog, true);

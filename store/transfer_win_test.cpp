@@ -147,13 +147,12 @@ TEST_F(Transfer, ExportOfABookWritesItUnderItsFolderWithIdsAndOrders) {
   EXPECT_EQ(Text(rows[202].page), "{\\rtf1 carte}");
   EXPECT_EQ(rows[100].page, std::nullopt) << "the folder goes with its title only";
 
-  // A file has no branch: its page export is still to come, and says so.
+  // A file has no branch: its page leaves as an RTF or text file instead.
   Select(304);
-  AnswerNextBox(IDOK);
-  Run(kCmdMenuExport, Path("other.db"));
-  EXPECT_EQ(LastBox(), LoadMessage(409, 80));
-  EXPECT_EQ(g_dialogs, 1);
-  EXPECT_FALSE(std::filesystem::exists(Path("other.db")));
+  Run(kCmdMenuExport, Path("page.rtf"));
+  EXPECT_EQ(g_dialogs, 2);
+  EXPECT_EQ(g_asked.default_extension, L"rtf");
+  EXPECT_GT(std::filesystem::file_size(Path("page.rtf")), 0u);
 }
 
 TEST_F(Transfer, ExportFromAnEncipheredLibraryIsEncipheredAndNeverWritesOverTheLibrary) {
