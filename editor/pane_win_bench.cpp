@@ -15,8 +15,10 @@
 
 #include "app/shell_win.h"
 #include "base/wide_win.h"
+#include "editor/page_export_win.h"
 #include "editor/pane_win.h"
 #include "editor/rich_edit_win.h"
+#include "store/page_text.h"
 #include "store/db.h"
 #include "store/library_fixture.h"
 #include "store/library_win.h"
@@ -200,6 +202,34 @@ TEST_F(EditorTiming, AutomaticSaveOfA1MbPage) {
   std::printf("save of a 1 MB page: ours %.1f ms, floor %.1f ms (stream out %.1f + write %.1f), ratio %.2f\n",
               Median(ours), floor, Median(out), Median(write), Median(ours) / floor);
   EXPECT_TRUE(Boxes().empty());
+}
+
+// Export of the 5 MB page to RTF and to text; the floor, the sqlite3 shell
+// writing the page's bytes to a file, is timed by scripts/bench-editor.sh
+// on the copy of the library left as export-bench.db.
+TEST_F(EditorTiming, ExportOfA5MbPage) {
+  Select(504);
+  std::vector<double> rtf, text;
+  std::string error;
+  for (int i = 0; i < 5; ++i) {
+    rtf.push_back(Timed([&] { ASSERT_TRUE(WritePanePage(g_shell.editor1, ToU16(Path("out.rtf")), &error)); }));
+    text.push_back(Timed([&] { ASSERT_TRUE(WritePanePage(g_shell.editor1, ToU16(Path("out.txt")), &error)); }));
+  }
+  std::printf("export of a 5 MB page: rtf %.1f ms, text %.1f ms\n", Median(rtf), Median(text));
+  std::vector<double> read, convert, write;
+  for (int i = 0; i < 5; ++i) {
+    std::optional<StoredPage> page;
+    std::string bytes;
+    read.push_back(Timed([&] {
+      MappedReading mapped(Store().db());
+      page = ReadPage(Store(), Model(), 504);
+    }));
+    convert.push_back(Timed([&] { bytes = PageFileBytes(u"x.txt", page->rtf); }));
+    write.push_back(Timed([&] { WritePageBytes(ToU16(Path("out.txt")), bytes, u"", &error); }));
+  }
+  std::printf("  (parts of the text export: read %.1f ms, to text %.1f ms, write %.1f ms)\n", Median(read),
+              Median(convert), Median(write));
+  CopyFileW(path_.c_str(), L"export-bench.db", FALSE);
 }
 
 TEST_F(EditorTiming, LeavingA1MbPage) {

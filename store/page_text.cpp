@@ -1,6 +1,8 @@
 #include "store/page_text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <vector>
@@ -63,6 +65,7 @@ class RtfTextReader {
   explicit RtfTextReader(std::string_view rtf) : rtf_(rtf) {}
 
   std::u16string Read() {
+    out_.reserve(rtf_.size());  // the text is never longer than its RTF
     while (k_ < rtf_.size()) {
       const char c = rtf_[k_++];
       if (c == '{') {
@@ -77,8 +80,9 @@ class RtfTextReader {
       } else if (c == '\\') {
         Control();
       } else if (c != '\r' && c != '\n') {
-        if (static_cast<unsigned char>(c) < 0x80) Emit(char16_t(c));
-        else Byte(static_cast<unsigned char>(c));
+        if (static_cast<unsigned char>(c) >= 0x80) Byte(static_cast<unsigned char>(c));
+        else if (pending_fallback_ > 0 || !bytes_.empty()) Emit(char16_t(c));
+        else PlainRun();
       }
     }
     Flush();
@@ -96,6 +100,21 @@ class RtfTextReader {
       return;
     }
     if (Shown()) bytes_.push_back(static_cast<char>(b));
+  }
+
+  // The run of plain ASCII text that began one byte back, taken at once:
+  // most of a page is such runs between control words.
+  void PlainRun() {
+    size_t end = k_;
+    while (end < rtf_.size() && IsPlain(rtf_[end])) ++end;
+    if (Shown()) out_.append(rtf_.begin() + static_cast<std::ptrdiff_t>(k_ - 1),
+                             rtf_.begin() + static_cast<std::ptrdiff_t>(end));
+    k_ = end;
+  }
+  static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+  static bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+  static bool IsPlain(char c) {
+    return c != '{' && c != '}' && c != '\\' && c != '\r' && c != '\n' && static_cast<unsigned char>(c) < 0x80;
   }
 
   void Flush() {
@@ -125,7 +144,7 @@ class RtfTextReader {
   void Control() {
     if (k_ >= rtf_.size()) return;
     const char s = rtf_[k_];
-    if (std::isalpha(static_cast<unsigned char>(s))) {
+    if (IsAsciiLetter(s)) {
       Word();
       return;
     }
@@ -150,15 +169,18 @@ class RtfTextReader {
   void Word() {
     const std::size_t n = rtf_.size();
     std::size_t w = k_;
-    while (w < n && std::isalpha(static_cast<unsigned char>(rtf_[w]))) ++w;
+    while (w < n && IsAsciiLetter(rtf_[w])) ++w;
     const std::string_view word = rtf_.substr(k_, w - k_);
     bool has_param = false;
     long param = 0;
     std::size_t p = w;
-    if (p < n && (rtf_[p] == '-' || std::isdigit(static_cast<unsigned char>(rtf_[p])))) {
-      std::size_t q = p + 1;
-      while (q < n && std::isdigit(static_cast<unsigned char>(rtf_[q]))) ++q;
-      param = std::strtol(std::string(rtf_.substr(p, q - p)).c_str(), nullptr, 10);
+    if (p < n && (rtf_[p] == '-' || IsAsciiDigit(rtf_[p]))) {
+      const bool negative = rtf_[p] == '-';
+      std::size_t q = negative ? p + 1 : p;
+      // RTF parameters are 16- or 32-bit; longer digit runs saturate.
+      long long value = 0;
+      for (; q < n && IsAsciiDigit(rtf_[q]); ++q) value = std::min(value * 10 + (rtf_[q] - '0'), 0x7FFFFFFFLL);
+      param = static_cast<long>(negative ? -value : value);
       has_param = true;
       p = q;
     }
@@ -241,13 +263,19 @@ std::string TextPageFile(std::string_view utf16le) {
 std::string PageFileBytes(const std::u16string& path, std::string_view rtf) {
   if (IsRtfFileName(path)) return std::string(rtf);
   const std::u16string text = RtfToText(rtf);
-  std::string encoded;
-  encoded.reserve(text.size() * 2);
+  std::string bytes(2 + text.size() * 2, '\0');
+  bytes[0] = '\xFF';
+  bytes[1] = '\xFE';
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  std::memcpy(bytes.data() + 2, text.data(), text.size() * 2);  // already little-endian
+#else
+  char* out = bytes.data() + 2;
   for (char16_t c : text) {
-    encoded += static_cast<char>(c & 0xFF);
-    encoded += static_cast<char>(c >> 8);
+    *out++ = static_cast<char>(c & 0xFF);
+    *out++ = static_cast<char>(c >> 8);
   }
-  return TextPageFile(encoded);
+#endif
+  return bytes;
 }
 
 bool WritePageBytes(const std::u16string& path, std::string_view bytes, const std::u16string& library,
