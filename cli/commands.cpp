@@ -3,12 +3,15 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <system_error>
 
 #include "base/utf.h"
 #include "editor/find.h"
 #include "exec/sql.h"
+#include "music/clips.h"
 #include "store/cipher_open.h"
 #include "store/file_safety.h"
 #include "store/library_check.h"
@@ -402,6 +405,69 @@ int Sql(const Io& io, const std::u16string& path, const std::u16string& text) {
   return kExitOk;
 }
 
+// --- Sound clips ------------------------------------------------------------------
+
+int Clips(const Io& io, const std::u16string& path) {
+  OpenedLibrary lib(io, path);
+  const std::optional<std::vector<std::u16string>> names = ListClips(lib.store().db());
+  if (!names) throw Failure{lib.reports().Reason("cannot read the clips")};
+  std::string out;
+  for (const std::u16string& name : *names) out += DisplayText(name) + "\n";
+  io.out(out);
+  return kExitOk;
+}
+
+// The bytes of the WAV file at `file`, refused before anything is written
+// when it is no whole PCM WAV file or larger than `limit`.
+std::string WavFileBytes(const std::u16string& file, std::int64_t limit) {
+  RequireFile(file);
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(fs::path(file), ec);
+  if (!ec && size > static_cast<std::uintmax_t>(limit)) {
+    throw Failure{QuotedPath(file) + " " + WavCheckText(WavCheck::kTooLarge) + "; nothing was changed"};
+  }
+  std::ifstream in(fs::path(file), std::ios::binary);
+  if (ec || !in) throw Failure{"cannot read " + QuotedPath(file)};
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Failure{"cannot read " + QuotedPath(file)};
+  if (const WavCheck check = CheckWav(bytes, limit); check != WavCheck::kPcm) {
+    throw Failure{QuotedPath(file) + " " + WavCheckText(check) + "; nothing was changed"};
+  }
+  return bytes;
+}
+
+int ClipAddCommand(const Io& io, const std::u16string& path, const std::u16string& file) {
+  OpenedLibrary lib(io, path);
+  Db& db = lib.store().db();
+  const std::string bytes = WavFileBytes(file, ClipByteLimit(db));
+  const std::u16string name = ClipNameOf(file);
+  switch (AddClip(db, name, bytes)) {
+    case ClipAdd::kAdded: io.out("attached as " + DisplayText(name) + "\n"); return kExitOk;
+    case ClipAdd::kNameTaken:
+      throw Failure{"a clip named " + DisplayText(name) + " is already in the library; rename the file"};
+    case ClipAdd::kFailed: break;
+  }
+  throw Failure{lib.reports().Reason("cannot attach the clip")};
+}
+
+int ClipSaveCommand(const Io& io, const std::u16string& path, const std::u16string& name,
+                    const std::u16string& file) {
+  OpenedLibrary lib(io, path);
+  const std::optional<std::string> bytes = ReadClip(lib.store().db(), name);
+  if (!bytes) throw Failure{lib.reports().Reason("no clip named " + DisplayText(name))};
+  std::string error;
+  if (!WriteFileReplacing(file, *bytes, ReplaceRules{"part", path}, &error)) throw Failure{error};
+  return kExitOk;
+}
+
+int ClipDeleteCommand(const Io& io, const std::u16string& path, const std::u16string& name) {
+  OpenedLibrary lib(io, path);
+  const int removed = DeleteClip(lib.store().db(), name);
+  if (removed < 0) throw Failure{lib.reports().Reason("cannot delete the clip")};
+  if (removed == 0) throw Failure{"no clip named " + DisplayText(name)};
+  return kExitOk;
+}
+
 // The search options after the library and the text.
 FindFlags FindOptions(const std::vector<std::u16string>& a) {
   FindFlags flags;
@@ -422,7 +488,8 @@ struct CommandSpec {
 const std::map<std::string, CommandSpec>& Commands() {
   static const std::map<std::string, CommandSpec> commands = {
       {"info", {1}},   {"tree", {1}},  {"import", {2}}, {"export", {3}}, {"convert", {1}},
-      {"page", {3}},   {"rekey", {1}}, {"check", {1}},  {"vacuum", {1}}, {"find", {2, 2}}, {"sql", {2}}};
+      {"page", {3}},   {"rekey", {1}}, {"check", {1}},  {"vacuum", {1}}, {"find", {2, 2}}, {"sql", {2}},
+      {"clips", {1}},  {"clip-add", {2}}, {"clip-save", {3}}, {"clip-delete", {2}}};
   return commands;
 }
 
@@ -437,10 +504,10 @@ int Dispatch(const std::string& name, const std::vector<std::u16string>& a, cons
   // is read.
   RequireFile(a[0]);
   if (name == "import") RequireFile(a[1]);
-  if (name == "export" || name == "page") {
+  if (name == "export" || name == "page" || name == "clip-save") {
     std::string error;
     // The export's own check names the library it reads; see Export.
-    const std::u16string source = name == "page" ? a[0] : std::u16string();
+    const std::u16string source = name == "export" ? std::u16string() : a[0];
     if (!CheckReplaceable(a[2], ReplaceRules{"part", source}, &error)) throw Failure{error};
   }
   if (name == "info") return Info(io, a[0]);
@@ -453,6 +520,10 @@ int Dispatch(const std::string& name, const std::vector<std::u16string>& a, cons
   if (name == "check") return Check(io, a[0]);
   if (name == "find") return Find(io, a[0], a[1], FindOptions(a));
   if (name == "sql") return Sql(io, a[0], a[1]);
+  if (name == "clips") return Clips(io, a[0]);
+  if (name == "clip-add") return ClipAddCommand(io, a[0], a[1]);
+  if (name == "clip-save") return ClipSaveCommand(io, a[0], a[1], a[2]);
+  if (name == "clip-delete") return ClipDeleteCommand(io, a[0], a[1]);
   return Vacuum(io, a[0]);
 }
 
@@ -482,6 +553,11 @@ std::string UsageText() {
          "                              book and file id, > for the number of top-level\n"
          "                              nodes; prints the rows it returns or the number of\n"
          "                              rows it changed\n"
+         "  clips   LIBRARY             the names of the sound clips, one a line\n"
+         "  clip-add LIBRARY FILE.wav   attach a PCM WAV file, named after the file\n"
+         "                              (blanks and apostrophes become '_')\n"
+         "  clip-save LIBRARY NAME FILE write clip NAME to FILE (replaced if it exists)\n"
+         "  clip-delete LIBRARY NAME    remove clip NAME from the library\n"
          "\n"
          "Passwords are never given on the command line. An enciphered library's\n"
          "password is read from LOREWELL_PASSWORD, or asked for on the terminal. rekey\n"

@@ -186,13 +186,17 @@ inline constexpr char kSqlExportStorePage[] = "UPDATE tab SET r = ? WHERE id = %
 // --- Attachments -----------------------------------------------------------------
 
 inline constexpr char kSqlCreateAttachments[] = "CREATE TABLE IF NOT EXISTS atach (n TEXT, d BLOB)";
-// A clip is added in two steps so that its bytes are always bound: first the
-// placeholder row, then its name and data.
-inline constexpr char kSqlInsertAttachmentPlaceholder[] =
-    "INSERT INTO atach VALUES ('newnew', null)";
+// A clip is added in one statement with its name and bytes bound, inside a
+// transaction: no placeholder row is ever left behind. (Libraries written
+// before may hold a row named 'newnew' from a failed two-step attach; it
+// is listed like any clip and never written over.)
 // binds (name text, data blob)
-inline constexpr char kSqlStoreAttachment[] = "UPDATE atach SET n = ?, d = ? WHERE n = 'newnew'";
+inline constexpr char kSqlInsertAttachment[] = "INSERT INTO atach VALUES (?, ?)";
 inline constexpr char kSqlSelectAttachmentNames[] = "SELECT n FROM atach";
+// binds (name text)
+inline constexpr char kSqlCountAttachmentsNamed[] = "SELECT count(*) FROM atach WHERE n = ?";
+inline constexpr char kSqlAttachmentTableExists[] =
+    "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'atach'";
 // binds (name text)
 inline constexpr char kSqlSelectAttachmentData[] = "SELECT d FROM atach WHERE n = ?";
 // binds (name text)

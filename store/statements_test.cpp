@@ -49,7 +49,7 @@ TEST_F(CatalogueTest, EveryStatementPrepares) {
       kSqlMoveChildren, kSqlDeleteNode, kSqlDeleteChildren, kSqlDeleteAllNodes,
       kSqlImportInsertSeparator, kSqlImportSelectFolders, kSqlImportSelectChildren,
       kSqlImportSelectChildPages, kSqlExportSelectChildren, kSqlExportSelectOrdered,
-      kSqlExportStorePage, kSqlInsertAttachmentPlaceholder, kSqlStoreAttachment,
+      kSqlExportStorePage, kSqlInsertAttachment, kSqlCountAttachmentsNamed, kSqlAttachmentTableExists,
       kSqlSelectAttachmentNames, kSqlSelectAttachmentData, kSqlDeleteAttachment, kSqlVacuum,
       kSqlSelectTitleAndPageByRowid, kSqlSelectPageByRowid, kSqlSelectOrderByRowid,
       kSqlRenameByRowid, kSqlStorePageByRowid, kSqlStorePageFirstById, kSqlSetOrderByRowid};
