@@ -6,6 +6,8 @@ namespace lw {
 
 CheckReport CheckLibrary(Db& db, std::int64_t shown, const LoadReport& load) {
   CheckReport report;
+  // Both passes walk every leaf page of the table.
+  MappedReading mapped(db);
   // Every row counts, "count(id)" would skip those without an id; ids are
   // compared as stored, whatever their size or type.
   Statement count = db.Prepare(u"SELECT count(*) FROM tab");
