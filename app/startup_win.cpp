@@ -19,6 +19,7 @@
 #include "editor/format_win.h"
 #include "editor/pane_win.h"
 #include "music/midi_win.h"
+#include "music/player_win.h"
 #include "res/resource.h"
 #include "store/demo_library.h"
 #include "store/file_safety.h"
@@ -45,8 +46,8 @@ struct ClassRow {
 
 const ClassRow kClasses[] = {
     {L"b", StripButtonProc, 0, 0, "!wb"},
-    {L"bplay", DefWindowProcW, 0, 0, "!bplay"},
-    {L"playW", DefWindowProcW, 0, 0, "!wplay"},
+    {L"bplay", PlayerButtonProc, 0, 0, "!bplay"},
+    {L"playW", PlayerBarProc, 0, 0, "!wplay"},
     {L"tb", StripProc, CS_DBLCLKS, 0, "!wtb"},
     {L"div", DefWindowProcW, 0, 1, "!div"},  // the options panel comes later
     {L"alb", DefWindowProcW, 0, 2, "!alb"},
@@ -206,6 +207,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
 void CreateChildWindows() {
   g_shell.player = CreateShellWindow(WS_EX_LAYERED, L"playW", WS_POPUP, g_mainWindow, 0, "!playW");
   SetLayeredWindowAttributes(g_shell.player, 0, 111, LWA_ALPHA);
+  CreatePlayerBar(g_shell.player);
 
   RECT rc;
   GetClientRect(g_mainWindow, &rc);
@@ -377,6 +379,7 @@ void EndApplication() {
   EndLibraryWindow();
   if (g_mainWindow && IsWindow(g_mainWindow)) DestroyWindow(g_mainWindow);
   g_mainWindow = nullptr;
+  EndPlayer();
   CloseMidiOutput();
   FreeStripButtons();
   if (g_shell.menu) DestroyMenu(g_shell.menu);

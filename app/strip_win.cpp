@@ -11,6 +11,7 @@
 #include "base/wide_win.h"
 #include "editor/pane_win.h"
 #include "editor/rich_edit_win.h"
+#include "music/player_win.h"
 #include "store/library_win.h"
 
 namespace lw {
@@ -77,6 +78,7 @@ void OpenPopup(int position, int x) {
     EnableMenuItem(popup, kCmdMenuDecryptText, page ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(popup, kCmdMenuImport, library ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(popup, kCmdMenuCloseLibrary, library ? MF_ENABLED : MF_GRAYED);
+    FillClipMenu(popup);
   } else {
     CheckShowHideItems(popup);
     g_menuHook = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());

@@ -1,20 +1,23 @@
 // Music and sound behind the command table and the main window's timers:
 // the notes palette, the WAV attachments, the player's position and the end
-// of a MIDI note. They arrive with this subsystem's work and do nothing
-// until then.
+// of a MIDI note.
 #include <windows.h>
 
 #include "app/commands_win.h"
+#include "base/wide_win.h"
+#include "editor/link_win.h"
+#include "music/clips_win.h"
+#include "music/player_win.h"
 
 namespace lw {
 
-// Not yet: the WAV player and the MIDI notes.
-void PlayerTick() {}
+// Not yet: the MIDI notes.
 void NoteOff(int) {}
 
 void RegisterMusicRoutines() {
   SetRoutine(Routine::kNotesPalette, RoutineNotBuilt);
-  SetRoutine(Routine::kAttachment, RoutineNotBuilt);
+  SetRoutine(Routine::kAttachment, ClipMenuRoutine);
+  SetClipLinkHandlers([](const std::wstring& name) { PlayClip(ToU16(name)); }, StopClip);
 }
 
 }  // namespace lw
