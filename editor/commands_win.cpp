@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include "app/commands_win.h"
+#include "editor/drop_win.h"
 #include "editor/find_win.h"
 #include "editor/format_win.h"
 #include "editor/link_win.h"
 #include "editor/pane_win.h"
+#include "editor/picture_win.h"
 #include "editor/print_win.h"
 
 namespace lw {
@@ -15,14 +17,11 @@ namespace {
 
 void SavePages(int) { SaveModifiedPages(); }
 
-// Not yet: pictures and text files dropped on the window.
-void InsertDroppedFile(const wchar_t*) {}
-
 }  // namespace
 
 void RegisterEditorRoutines() {
   SetRoutine(Routine::kPrint, PrintRoutine);
-  SetRoutine(Routine::kInsertPicture, RoutineNotBuilt);
+  SetRoutine(Routine::kInsertPicture, InsertPictureRoutine);
   SetRoutine(Routine::kHyperlink, MakeFootnoteLink);
   SetRoutine(Routine::kFind, FindRoutine);
   SetRoutine(Routine::kFindNext, FindRoutine);

@@ -17,6 +17,7 @@
 #include "base/wide_win.h"
 #include "editor/format.h"
 #include "editor/pane_win.h"
+#include "editor/picture_win.h"
 #include "editor/rich_edit_win.h"
 #include "store/library_win.h"
 
@@ -241,7 +242,8 @@ void DeleteLineRoutine(int) {
 
 namespace {
 
-// By the first format present: rich text, Unicode text, 8-bit text.
+// By the first format present: rich text, Unicode text, 8-bit text, then
+// a bitmap.
 void PasteIntoPane(HWND pane) {
   const UINT rtf = RegisterClipboardFormatW(L"Rich Text Format");
   for (UINT format : {rtf, static_cast<UINT>(CF_UNICODETEXT), static_cast<UINT>(CF_TEXT)}) {
@@ -250,7 +252,7 @@ void PasteIntoPane(HWND pane) {
     SendMessageW(pane, EM_PASTESPECIAL, format, 0);
     return;
   }
-  // A picture (CF_DIB) is pasted by the pictures' code, which is still to come.
+  PasteClipboardPicture(pane);
 }
 
 bool IsEditField(HWND hwnd) {

@@ -151,7 +151,10 @@ TEST_F(Links, OnlyAPlainLeftClickFollowsALink) {
 TEST_F(Links, ClipLinksReachThePlayersHandlers) {
   SetLinkEffectSinkForTest(nullptr);
   g_handled.clear();
+  AnswerNextBox(IDOK);  // the player's own handler: the library has no such clip
   Follow(L"play:early");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, L"The file has not been found in the atachments list !");
   SetClipLinkHandlers(PlayHandler, StopHandler);
   Follow(L"play:clip \x0219ase");
   Follow(L"stop:");

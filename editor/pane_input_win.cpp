@@ -8,9 +8,11 @@
 #include "app/main_window_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
+#include "editor/drop_win.h"
 #include "editor/link_win.h"
 #include "editor/page_size.h"
 #include "editor/pane_win.h"
+#include "editor/picture_win.h"
 #include "editor/rich_edit_win.h"
 #include "store/library_win.h"
 
@@ -120,6 +122,7 @@ bool Filter(HWND ed, const MSGFILTER& f) {
   switch (f.msg) {
     case WM_KEYDOWN:
     case WM_KEYUP: OnKeyEvent(f.msg); return false;
+    case WM_CHAR: return OnPictureCodeChar(ed, static_cast<wchar_t>(f.wParam));
     case WM_LBUTTONUP:
       if ((f.wParam & MK_CONTROL) && !SelectedTextEmpty(ed)) SendMessageW(ed, WM_COPY, 0, 0);
       return false;
@@ -147,6 +150,7 @@ LRESULT OnPaneNotify(NMHDR* nm) {
     case EN_MSGFILTER: return Filter(nm->hwndFrom, *reinterpret_cast<MSGFILTER*>(nm)) ? 1 : 0;
     case EN_SELCHANGE: OnSelectionChange(*reinterpret_cast<SELCHANGE*>(nm)); return 0;
     case EN_LINK: return OnLinkNotify(nm->hwndFrom, *reinterpret_cast<ENLINK*>(nm));
+    case EN_DROPFILES: return OnPaneDropFiles(nm->hwndFrom, *reinterpret_cast<ENDROPFILES*>(nm));
     case EN_DRAGDROPDONE:
       if (!Store().busy()) SetFocus(g_shell.currentEditor);
       return 0;

@@ -16,6 +16,7 @@
 #include "app/strip_win.h"
 #include "base/wide_win.h"
 #include "base/win_error_win.h"
+#include "editor/ole_callback_win.h"
 #include "editor/page_size.h"
 #include "editor/rich_edit_win.h"
 #include "store/library_win.h"
@@ -174,6 +175,7 @@ HWND NewPaneControl(int child_id, const RECT& where) {
     SendMessageW(ed, EM_AUTOURLDETECT, AURL_ENABLEURL, 0);
   SendMessageW(ed, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(std::min<std::int64_t>(PageLimit(), INT_MAX)));
   SetDefaultFormat(ed);
+  AttachOleCallback(ed);  // every fresh control: pages are shown by new controls
   return ed;
 }
 

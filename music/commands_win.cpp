@@ -5,6 +5,7 @@
 
 #include "app/commands_win.h"
 #include "base/wide_win.h"
+#include "editor/drop_win.h"
 #include "editor/link_win.h"
 #include "music/clips_win.h"
 #include "music/player_win.h"
@@ -18,6 +19,7 @@ void RegisterMusicRoutines() {
   SetRoutine(Routine::kNotesPalette, RoutineNotBuilt);
   SetRoutine(Routine::kAttachment, ClipMenuRoutine);
   SetClipLinkHandlers([](const std::wstring& name) { PlayClip(ToU16(name)); }, StopClip);
+  SetSoundDropHandler(AttachClipFile);
 }
 
 }  // namespace lw

@@ -7,12 +7,14 @@ script fragment that names them, into an output folder.
 Every picture is drawn from a few shapes (segments, discs, polygons,
 rectangles) with 4 x 4 supersampling, so the set shares one look: a slate
 glyph with one accent colour on the strip's blue-grey. Standard library only;
-the output is 24-bit BMP (bitmaps) and 32-bit ICO (icons)."""
+the output is 24-bit BMP (bitmaps), 32-bit ICO (icons) and 8-bit RGBA PNG
+(the pictures a page can hold, resource type "IMAGE")."""
 
 import math
 import os
 import struct
 import sys
+import zlib
 
 SS = 4  # supersampling per axis
 
@@ -156,6 +158,23 @@ def write_ico(path, canvases):
         out += blob
     with open(path, "wb") as f:
         f.write(out)
+
+
+def write_png(path, c):
+    raw = bytearray()
+    for y in range(c.h):
+        raw.append(0)  # no filter
+        for x in range(c.w):
+            raw += bytes(c.px[y][x])
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", c.w, c.h, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
 # --------------------------------------------------------------- glyphs ---
@@ -365,6 +384,146 @@ def grip(w, h):
     return c
 
 
+# ------------------------------------------------------- page pictures --
+# The pictures a page can hold (":)" and Alt+1 ...): small emoticons and
+# marks on a transparent ground, drawn at the size they are shown.
+FACE = (255, 206, 64)
+FACE_SHADE = (236, 160, 30)
+FACE_LINE = (150, 90, 20)
+FEATURE = (84, 50, 24)
+CLEAR = (0, 0, 0, 0)
+
+
+def ellipse(cx, cy, rx, ry):
+    return lambda x, y: ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1
+
+
+def face(c, eyes=("open", "open"), mouth="smile"):
+    c.fill(disc(8, 8, 7.4), FACE_LINE)
+    c.fill(disc(8, 8, 6.6), FACE_SHADE)
+    c.fill(disc(7.5, 7.3, 6.0), FACE)
+    c.fill(ellipse(5.6, 4.6, 2.0, 1.2), (255, 240, 190), 0.8)  # the light on the brow
+    for cx, kind in zip((5.6, 10.4), eyes):
+        if kind == "open":
+            c.fill(ellipse(cx, 6.4, 0.95, 1.45), FEATURE)
+        else:  # closed in a wink
+            c.fill(ring(cx, 7.6, 1.7, 1.0, 200, 340), FEATURE)
+    if mouth == "smile":
+        c.fill(ring(8, 8.4, 4.1, 1.3, 25, 155), FEATURE)
+    elif mouth == "sad":
+        c.fill(ring(8, 14.6, 3.9, 1.3, 220, 320), FEATURE)
+    else:
+        c.fill(seg(5.4, 11, 10.6, 11, 1.3), FEATURE)
+    return c
+
+
+def speech_bubble():
+    c = Canvas(29, 17, CLEAR)
+    body = union(rect(3, 1, 23, 11), rect(1, 3, 27, 7), disc(3, 3, 2), disc(26, 3, 2), disc(3, 10, 2),
+                 disc(26, 10, 2), poly((6, 11), (12, 11), (5, 16)))
+    c.fill(body, (40, 110, 200))
+    inner = union(rect(3.2, 2, 22.6, 9), rect(2, 3.2, 25, 6.6), disc(3.2, 3.2, 1.2), disc(25.8, 3.2, 1.2),
+                  disc(3.2, 9.8, 1.2), disc(25.8, 9.8, 1.2), poly((7, 10.5), (11, 10.5), (6.8, 14)))
+    c.fill(inner, (120, 175, 245))
+    for x in (9.5, 14.5, 19.5):
+        c.fill(disc(x, 6.5, 1.6), (255, 255, 255))
+    return c
+
+
+def flower():
+    c = Canvas(16, 16, CLEAR)
+    c.fill(seg(8, 9, 8, 15.5, 1.4), (60, 140, 60))
+    c.fill(ellipse(11, 13, 2.2, 1.0), (80, 170, 70))
+    for k in range(5):
+        a = math.radians(k * 72 - 90)
+        c.fill(disc(8 + 3.4 * math.cos(a), 6.5 + 3.4 * math.sin(a), 2.6), (226, 80, 130))
+    for k in range(5):
+        a = math.radians(k * 72 - 90)
+        c.fill(disc(8 + 3.2 * math.cos(a), 6.5 + 3.2 * math.sin(a), 1.7), (246, 130, 170))
+    c.fill(disc(8, 6.5, 2.0), (250, 200, 50))
+    return c
+
+
+def warning():
+    c = Canvas(16, 15, CLEAR)
+    c.fill(poly((8, 0.3), (15.8, 14.6), (0.2, 14.6)), (190, 120, 10))
+    c.fill(poly((8, 2.4), (14.1, 13.5), (1.9, 13.5)), (252, 196, 40))
+    c.fill(seg(8, 5.6, 8, 9.6, 1.8), (40, 30, 10))
+    c.fill(disc(8, 11.8, 1.0), (40, 30, 10))
+    return c
+
+
+def open_book():
+    c = Canvas(16, 12, CLEAR)
+    c.fill(poly((0.5, 1.5), (7.6, 2.5), (7.6, 11.5), (0.5, 10.5)), (50, 100, 180))
+    c.fill(poly((8.4, 2.5), (15.5, 1.5), (15.5, 10.5), (8.4, 11.5)), (50, 100, 180))
+    c.fill(poly((1.5, 0.5), (7.6, 1.5), (7.6, 10.2), (1.5, 9.4)), (250, 250, 245))
+    c.fill(poly((8.4, 1.5), (14.5, 0.5), (14.5, 9.4), (8.4, 10.2)), (250, 250, 245))
+    lines = union(*[seg(2.8, 2.6 + 1.9 * i, 6.6, 3.2 + 1.9 * i, 0.8) for i in range(4)],
+                  *[seg(9.4, 3.2 + 1.9 * i, 13.2, 2.6 + 1.9 * i, 0.8) for i in range(4)])
+    c.fill(lines, (150, 160, 180))
+    return c
+
+
+def no_sign():
+    c = Canvas(15, 15, CLEAR)
+    c.fill(disc(7.5, 7.5, 7.3), (255, 255, 255))
+    c.fill(ring(7.5, 7.5, 6.0, 2.4), (210, 40, 40))
+    c.fill(seg(3.4, 3.4, 11.6, 11.6, 2.3), (210, 40, 40))
+    return c
+
+
+def info_mark():
+    c = Canvas(12, 12, CLEAR)
+    c.fill(disc(6, 6, 5.9), (30, 90, 180))
+    c.fill(disc(6, 6, 5.0), (60, 130, 220))
+    c.fill(disc(6, 3.2, 1.0), (255, 255, 255))
+    c.fill(union(seg(6, 5.4, 6, 9.4, 1.6), seg(4.9, 5.4, 6, 5.4, 1.2), seg(4.6, 9.4, 7.4, 9.4, 1.2)), (255, 255, 255))
+    return c
+
+
+def box(mark):
+    c = Canvas(13, 13, CLEAR)
+    c.fill(rect(0.5, 0.5, 12, 12), (90, 105, 130))
+    c.fill(rect(1.5, 1.5, 10, 10), (252, 252, 255))
+    if mark == "tick":
+        c.fill(union(seg(3.2, 6.8, 5.5, 9.2, 1.9), seg(5.5, 9.2, 10, 3.6, 1.9)), (40, 150, 70))
+    elif mark == "cross":
+        c.fill(union(seg(3.6, 3.6, 9.4, 9.4, 1.9), seg(9.4, 3.6, 3.6, 9.4, 1.9)), (205, 50, 45))
+    return c
+
+
+def star():
+    c = Canvas(13, 13, CLEAR)
+    pts = [(6.5 + (6.3 if i % 2 == 0 else 2.6) * math.sin(i * math.pi / 5),
+            7 - (6.3 if i % 2 == 0 else 2.6) * math.cos(i * math.pi / 5)) for i in range(10)]
+    c.fill(poly(*pts), (205, 140, 10))
+    inner = [(6.5 + (5.0 if i % 2 == 0 else 2.0) * math.sin(i * math.pi / 5),
+              7.1 - (5.0 if i % 2 == 0 else 2.0) * math.cos(i * math.pi / 5)) for i in range(10)]
+    c.fill(poly(*inner), (255, 205, 50))
+    return c
+
+
+def page_pictures():
+    """Resource id -> canvas, in the order of the typed codes."""
+    return {
+        779: face(Canvas(16, 16, CLEAR)),                              # :)
+        780: face(Canvas(16, 16, CLEAR), mouth="sad"),                 # :(
+        781: face(Canvas(16, 16, CLEAR), eyes=("wink", "open")),       # :;
+        782: speech_bubble(),                                          # :=
+        783: face(Canvas(16, 16, CLEAR), mouth="flat"),                # :-
+        784: flower(),                                                 # :f
+        785: warning(),                                                # :a
+        786: open_book(),                                              # :b
+        787: no_sign(),                                                # :n
+        788: info_mark(),                                              # :i
+        789: box(None),                                                # :[
+        790: box("tick"),                                              # :]
+        791: box("cross"),                                             # :{
+        792: star(),                                                   # :}
+    }
+
+
 # ----------------------------------------------------------------- icons --
 def icon(kind, size):
     c = Canvas(size, size, (0, 0, 0, 0))
@@ -431,6 +590,11 @@ def main():
         name = f"i{rid}.ico"
         write_ico(os.path.join(out, name), [icon(kind, n) for n in ((16, 32, 48) if rid <= 3 else (16, 32))])
         rc.append(f'{rid} ICON "{name}"\n')
+
+    for rid, canvas in page_pictures().items():
+        name = f"p{rid}.png"
+        write_png(os.path.join(out, name), canvas)
+        rc.append(f'{rid} IMAGE "{name}"\n')
 
     with open(os.path.join(out, "art.rc"), "w") as f:
         f.writelines(rc)
