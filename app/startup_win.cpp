@@ -19,6 +19,7 @@
 #include "editor/format_win.h"
 #include "editor/pane_win.h"
 #include "music/midi_win.h"
+#include "music/palette_win.h"
 #include "music/player_win.h"
 #include "res/resource.h"
 #include "store/demo_library.h"
@@ -302,6 +303,7 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   SetStripTooltips();
   CreateSearchNodeWindow();
   CreateFindWindow();
+  CreateNotesPalette(g_mainWindow);
   OpenMidiOutput(g_mainWindow, g_settings.instrumentIndex);
   g_shell.currentEditor = g_shell.editor1;
   SetWindowPos(g_mainWindow, g_settings.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
@@ -377,6 +379,7 @@ int CloseApplication() {
 
 void EndApplication() {
   EndLibraryWindow();
+  DestroyNotesPalette();
   if (g_mainWindow && IsWindow(g_mainWindow)) DestroyWindow(g_mainWindow);
   g_mainWindow = nullptr;
   EndPlayer();

@@ -204,27 +204,10 @@ void SelectLinkedNode(const std::wstring& title) {
 
 // --- Reading the page ---------------------------------------------------------------------
 
-struct Snippet {
-  const std::string* bytes;
-  size_t pos;
-};
-
-DWORD CALLBACK ReadSnippet(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-  auto* s = reinterpret_cast<Snippet*>(cookie);
-  const size_t n = std::min(s->bytes->size() - s->pos, static_cast<size_t>(size));
-  std::memcpy(buffer, s->bytes->data() + s->pos, n);
-  s->pos += n;
-  *done = static_cast<LONG>(n);
-  return 0;
-}
-
 // Replaces the selection with the RTF `rtf`; the stream's error code.
 DWORD StreamIntoSelection(HWND pane, const std::string& rtf) {
-  Snippet snippet{&rtf, 0};
-  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&snippet), 0, ReadSnippet};
   ProgramChange ours;
-  SendMessageW(pane, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&es));
-  return es.dwError;
+  return StreamRtfIntoSelection(pane, rtf);
 }
 
 std::wstring StreamErrorText(DWORD error) {

@@ -3,6 +3,8 @@
 #include <richedit.h>
 #include <richole.h>
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace lw {
@@ -47,6 +49,31 @@ bool StreamOutRtf(HWND ed, std::string* out) {
   EDITSTREAM es{reinterpret_cast<DWORD_PTR>(out), 0, AppendBytes};
   SendMessageW(ed, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
   return es.dwError == 0;
+}
+
+namespace {
+
+struct Snippet {
+  std::string_view bytes;
+  size_t pos;
+};
+
+DWORD CALLBACK ReadSnippet(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+  auto* s = reinterpret_cast<Snippet*>(cookie);
+  const size_t n = std::min(s->bytes.size() - s->pos, static_cast<size_t>(size));
+  std::memcpy(buffer, s->bytes.data() + s->pos, n);
+  s->pos += n;
+  *done = static_cast<LONG>(n);
+  return 0;
+}
+
+}  // namespace
+
+DWORD StreamRtfIntoSelection(HWND ed, std::string_view rtf) {
+  Snippet snippet{rtf, 0};
+  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&snippet), 0, ReadSnippet};
+  SendMessageW(ed, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&es));
+  return es.dwError;
 }
 
 bool StreamOutUnicodeText(HWND ed, std::string* out) {

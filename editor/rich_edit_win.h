@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lw {
 
@@ -21,6 +22,9 @@ int PaneObjectCount(HWND ed);
 // The control's RTF, appended to `out`; false when the stream failed (out
 // of memory), and `out` is then incomplete.
 bool StreamOutRtf(HWND ed, std::string* out);
+// Replaces the selection of `ed` with the RTF `rtf`; the stream's error
+// code (0: none).
+DWORD StreamRtfIntoSelection(HWND ed, std::string_view rtf);
 // The control's plain text in UTF-16 little-endian (paragraphs ended by CR
 // LF), appended to `out`; false as above.
 bool StreamOutUnicodeText(HWND ed, std::string* out);

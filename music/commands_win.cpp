@@ -8,15 +8,13 @@
 #include "editor/drop_win.h"
 #include "editor/link_win.h"
 #include "music/clips_win.h"
+#include "music/palette_win.h"
 #include "music/player_win.h"
 
 namespace lw {
 
-// Not yet: the MIDI notes.
-void NoteOff(int) {}
-
 void RegisterMusicRoutines() {
-  SetRoutine(Routine::kNotesPalette, RoutineNotBuilt);
+  SetRoutine(Routine::kNotesPalette, NotesPaletteRoutine);
   SetRoutine(Routine::kAttachment, ClipMenuRoutine);
   SetClipLinkHandlers([](const std::wstring& name) { PlayClip(ToU16(name)); }, StopClip);
   SetSoundDropHandler(AttachClipFile);

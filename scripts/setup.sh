@@ -9,6 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libbenchmark-dev sqlite3
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 fonts-wine xvfb xauth imagemagick x11-utils libasound2
+  python3-fonttools fonts-dejavu-core
 )
 
 missing=()
