@@ -13,6 +13,7 @@
 #include "editor/find_win.h"
 #include "editor/format_win.h"
 #include "editor/pane_win.h"
+#include "music/palette_win.h"
 
 namespace lw {
 
@@ -21,7 +22,7 @@ namespace {
 // Esc first silences a reading aloud; only the next Esc minimises.
 void Minimize(int) {
   if (StopSpeaking() || StopFind()) return;
-  for (HWND w : {g_shell.options, g_shell.overlay, g_shell.marker1, g_shell.marker2})
+  for (HWND w : {g_shell.options, g_shell.overlay, g_shell.marker1, g_shell.marker2, NotesPaletteWindow()})
     if (w) ShowWindow(w, SW_HIDE);
   ShowWindow(g_mainWindow, SW_MINIMIZE);
 }
