@@ -22,7 +22,7 @@ namespace lw {
 
 namespace {
 
-constexpr int kMsgNotFound = 58, kMsgClipsMenu = 64;
+constexpr int kMsgNotFound = 58, kMsgClipsMenu = 64, kMsgButtonLabels = 101;
 constexpr int kSliderId = 999, kFirstButtonId = 8880, kButtonCount = 4;
 enum Button { kRepeat, kPlay, kPause, kStop };
 enum State { kNormal, kHover, kOn, kInForce };
@@ -169,6 +169,25 @@ void Click(int index) {
   }
 }
 
+// The buttons' tooltips in the language in force.
+void SetButtonTips() {
+  const std::wstring labels = LoadMessage(UiLanguage(), kMsgButtonLabels);
+  size_t start = 0;
+  for (HWND button : g_player.buttons) {
+    const size_t bar = labels.find(L'|', start);
+    std::wstring label = labels.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start);
+    start = bar == std::wstring::npos ? labels.size() : bar + 1;
+    TTTOOLINFOW tip{};
+    tip.cbSize = sizeof tip;
+    tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tip.hwnd = g_shell.player;
+    tip.uId = reinterpret_cast<UINT_PTR>(button);
+    tip.lpszText = label.data();
+    SendMessageW(g_shell.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+    SendMessageW(g_shell.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+  }
+}
+
 void PaintButton(HWND hwnd, int index) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -248,9 +267,11 @@ void CreatePlayerBar(HWND bar) {
   }
   const int bitmaps[3] = {IDB_PLAYER_NORMAL, IDB_PLAYER_HOVER, IDB_PLAYER_PRESSED};
   for (int i = 0; i < 3; ++i) {
-    g_player.images[i] = ImageList_LoadImageW(instance, MAKEINTRESOURCEW(bitmaps[i]), 20, 0, RGB(255, 0, 0),
+    // The art is drawn on magenta, the colour the lists leave out.
+    g_player.images[i] = ImageList_LoadImageW(instance, MAKEINTRESOURCEW(bitmaps[i]), 20, 0, RGB(255, 0, 255),
                                               IMAGE_BITMAP, LR_CREATEDIBSECTION);
   }
+  SetButtonTips();
   mmioInstallIOProcW(kClipProcedure, ClipFileProcedure, MMIO_INSTALLPROC | MMIO_GLOBALPROC);
 }
 

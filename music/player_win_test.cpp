@@ -152,6 +152,7 @@ TEST_F(ClipWindow, AClipPlaysFromMemoryToItsEnd) {
   PlayClip(u"short.wav");
   Pump(1000);
   EXPECT_TRUE(IsWindowVisible(g_shell.player));
+  SaveScreenshot(g_mainWindow, "player-bar");
   StopClip();
 }
 
