@@ -208,6 +208,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
 void CreateChildWindows() {
   g_shell.player = CreateShellWindow(WS_EX_LAYERED, L"playW", WS_POPUP, g_mainWindow, 0, "!playW");
   SetLayeredWindowAttributes(g_shell.player, 0, 111, LWA_ALPHA);
+  CreatePlayerBar(g_shell.player);
 
   RECT rc;
   GetClientRect(g_mainWindow, &rc);
@@ -224,7 +225,6 @@ void CreateChildWindows() {
   CreatePanes(g_mainWindow);
 
   g_shell.tooltip = CreateShellWindow(WS_EX_TOPMOST, TOOLTIPS_CLASSW, WS_POPUP | TTS_ALWAYSTIP, g_mainWindow, 0, "!tt");
-  CreatePlayerBar(g_shell.player);
   g_shell.overlay = CreateShellWindow(0, L"div", WS_POPUP, g_mainWindow, 0, "!div1");
   g_shell.options = CreateShellWindow(0, L"div", WS_POPUP, g_shell.overlay, 0, "!div2", 333, 300);
   // Owned by the main window: a pane's control is replaced at each page.

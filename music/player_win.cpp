@@ -38,6 +38,7 @@ struct Player {
   std::optional<Jump> jump;
   int states[kButtonCount] = {};
   HWND slider = nullptr;
+  HWND tips = nullptr;  // the bar's own: the slider's and the buttons'
   HWND buttons[kButtonCount] = {};
   HIMAGELIST images[3] = {};
   HMENU clip_menu = nullptr;
@@ -119,8 +120,8 @@ void ShowBar(const std::u16string& name) {
   tip.uId = reinterpret_cast<UINT_PTR>(g_player.slider);
   std::wstring text = ToWide(name) + L" (LClick / RClick)";
   tip.lpszText = text.data();
-  SendMessageW(g_shell.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
-  SendMessageW(g_shell.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+  SendMessageW(g_player.tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+  SendMessageW(g_player.tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
 }
 
 // The end of the clip, or the device's failure.
@@ -183,8 +184,8 @@ void SetButtonTips() {
     tip.hwnd = g_shell.player;
     tip.uId = reinterpret_cast<UINT_PTR>(button);
     tip.lpszText = label.data();
-    SendMessageW(g_shell.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
-    SendMessageW(g_shell.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+    SendMessageW(g_player.tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+    SendMessageW(g_player.tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
   }
 }
 
@@ -271,6 +272,8 @@ void CreatePlayerBar(HWND bar) {
     g_player.images[i] = ImageList_LoadImageW(instance, MAKEINTRESOURCEW(bitmaps[i]), 20, 0, RGB(255, 0, 255),
                                               IMAGE_BITMAP, LR_CREATEDIBSECTION);
   }
+  g_player.tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                  bar, nullptr, instance, nullptr);
   SetButtonTips();
   mmioInstallIOProcW(kClipProcedure, ClipFileProcedure, MMIO_INSTALLPROC | MMIO_GLOBALPROC);
 }
