@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/settings.h"
@@ -41,6 +43,7 @@ struct Child {
     si.cb = sizeof si;
     started = CreateProcessW(exe.wstring().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                              exe.parent_path().wstring().c_str(), &si, &pi) != 0;
+    EXPECT_TRUE(started) << "could not start the copied executable";
   }
   ~Child() {
     if (!started) return;
@@ -48,54 +51,51 @@ struct Child {
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
   }
-  // The first visible top-level window of the child with class `cls`.
+  // The first visible top-level window of the child with class `cls`,
+  // looked for at least once, also with ms = 0.
   HWND FindWindowOfClass(const wchar_t* cls, int ms) {
     struct Search {
       DWORD pid;
       const wchar_t* cls;
       HWND found;
     } search{pi.dwProcessId, cls, nullptr};
-    DWORD start = GetTickCount();
-    for (;;) {  // searches at least once, also with ms = 0
-      EnumWindows(
-          [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            wchar_t name[64] = L"";
-            GetClassNameW(hwnd, name, 64);
-            if (pid == s->pid && IsWindowVisible(hwnd) && lstrcmpW(name, s->cls) == 0) {
-              s->found = hwnd;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&search));
-      if (search.found || GetTickCount() - start >= static_cast<DWORD>(ms)) break;
-      Sleep(50);
+    auto match = [](HWND hwnd, LPARAM lp) -> BOOL {
+      auto* s = reinterpret_cast<Search*>(lp);
+      DWORD pid = 0;
+      wchar_t name[64] = L"";
+      GetWindowThreadProcessId(hwnd, &pid);
+      GetClassNameW(hwnd, name, 64);
+      if (pid != s->pid || !IsWindowVisible(hwnd) || lstrcmpW(name, s->cls) != 0) return TRUE;
+      s->found = hwnd;
+      return FALSE;
+    };
+    for (const DWORD start = GetTickCount();; Sleep(50)) {
+      EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+      if (search.found || GetTickCount() - start >= static_cast<DWORD>(ms)) return search.found;
     }
-    return search.found;
   }
   // Waits for the main window. Start-up shows "!midiOutOpen" when the system
   // has no MIDI output (always under Wine); that box is answered on the way
   // and noted in `midiBoxes`.
-  HWND WaitForMainWindow(int ms) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < static_cast<DWORD>(ms)) {
+  HWND WaitForMainWindow(int ms = 15000) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < static_cast<DWORD>(ms); Sleep(50)) {
       if (HWND main = FindWindowOfClass(L"appW", 0)) return main;
-      if (HWND box = FindWindowOfClass(L"#32770", 0)) {
-        std::wstring text = BoxText(box);
-        if (text != L"!midiOutOpen") {
-          ADD_FAILURE() << "unexpected box at start-up";
-          return nullptr;
-        }
-        ++midiBoxes;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box) && GetTickCount() - start < static_cast<DWORD>(ms)) Sleep(20);
+      HWND box = FindWindowOfClass(L"#32770", 0);
+      if (!box) continue;
+      if (BoxText(box) != L"!midiOutOpen") {
+        ADD_FAILURE() << "unexpected box at start-up";
+        return nullptr;
       }
-      Sleep(50);
+      ++midiBoxes;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      while (IsWindow(box) && GetTickCount() - start < static_cast<DWORD>(ms)) Sleep(20);
     }
     return nullptr;
+  }
+  // Closes the main window `w` and returns the exit code.
+  DWORD Close(HWND w) {
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    return Wait(10000);
   }
   int midiBoxes = 0;
   DWORD Wait(int ms) {
@@ -119,8 +119,7 @@ class Executable : public ::testing::Test {
 
 TEST_F(Executable, StartsShowsTheMainWindowAndExitsCleanlyOnClose) {
   Child child(exe_);
-  ASSERT_TRUE(child.started);
-  HWND main = child.WaitForMainWindow(15000);
+  HWND main = child.WaitForMainWindow();
   ASSERT_TRUE(main) << "no appW window appeared";
   EXPECT_LE(child.midiBoxes, 1) << "the missing MIDI output is reported once";
   // The demo library opens on a worker; until it has, a close would be
@@ -131,8 +130,7 @@ TEST_F(Executable, StartsShowsTheMainWindowAndExitsCleanlyOnClose) {
     GetWindowTextW(main, text, 32);
   }
   EXPECT_STREQ(text, L"Lorewell demo.db");
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(child.Wait(10000), 0u);
+  EXPECT_EQ(child.Close(main), 0u);
   EXPECT_EQ(fs::file_size(dir_.path() / L"lorewell.set"), 1772u);
   EXPECT_TRUE(fs::exists(dir_.path() / L"Lorewell demo.db"));
 }
@@ -162,62 +160,43 @@ RECT WindowRect(HWND hwnd) {
 // last node so it does not reselect it; beside a minimised first one it
 // takes the stored placement.
 TEST_F(Executable, SecondInstanceOpensOffsetFromTheFirstAndForgetsTheLastNode) {
+  const fs::path settings = dir_.path() / L"lorewell.set";
   AppSettings seed = DefaultSettings();
-  seed.windowX = 150;
-  seed.windowY = 100;
-  seed.windowWidth = 820;
-  seed.windowHeight = 610;
+  seed.windowX = 150, seed.windowY = 100, seed.windowWidth = 820, seed.windowHeight = 610;
   seed.storeLastLibrary = 1;
   seed.lastNodeId = 314;
-  WriteSettingsFile(dir_.path() / L"lorewell.set", seed);
-
+  WriteSettingsFile(settings, seed);
   Child first(exe_);
-  ASSERT_TRUE(first.started);
-  HWND a = first.WaitForMainWindow(15000);
+  HWND a = first.WaitForMainWindow();
   ASSERT_TRUE(a);
-  RECT ra = WindowRect(a);
-  EXPECT_EQ(ra.left, 150);
-  EXPECT_EQ(ra.top, 100);
+  const RECT ra = WindowRect(a);
+  EXPECT_EQ(std::pair(ra.left, ra.top), std::pair(150L, 100L));
 
   Child second(exe_);
-  ASSERT_TRUE(second.started);
-  HWND b = second.WaitForMainWindow(15000);
-  ASSERT_TRUE(b);
-  ASSERT_NE(a, b);
-  RECT rb = WindowRect(b);
-  EXPECT_EQ(rb.left, ra.left + 33);
-  EXPECT_EQ(rb.top, ra.top + 33);
-  EXPECT_EQ(rb.right - rb.left, ra.right - ra.left);
-  EXPECT_EQ(rb.bottom - rb.top, ra.bottom - ra.top);
-
-  PostMessageW(b, WM_CLOSE, 0, 0);
-  ASSERT_EQ(second.Wait(10000), 0u);
-  AppSettings s = ReadSettingsFile(dir_.path() / L"lorewell.set");
+  HWND b = second.WaitForMainWindow();
+  ASSERT_TRUE(b && a != b);
+  const RECT rb = WindowRect(b);
+  EXPECT_EQ(std::tuple(rb.left, rb.top, rb.right - rb.left, rb.bottom - rb.top),
+            std::tuple(ra.left + 33, ra.top + 33, ra.right - ra.left, ra.bottom - ra.top));
+  ASSERT_EQ(second.Close(b), 0u);
+  const AppSettings s = ReadSettingsFile(settings);
   EXPECT_EQ(s.windowX, 183);
   EXPECT_EQ(s.lastNodeId, 0) << "the second instance does not reselect the last node";
 
   // Beside a minimised instance the stored placement and node are used.
-  seed.windowX = 200;
-  seed.windowY = 140;
-  WriteSettingsFile(dir_.path() / L"lorewell.set", seed);
+  seed.windowX = 200, seed.windowY = 140;
+  WriteSettingsFile(settings, seed);
   ShowWindow(a, SW_MINIMIZE);
   for (int i = 0; i < 100 && !IsIconic(a); ++i) Sleep(20);
   ASSERT_TRUE(IsIconic(a));
   Child third(exe_);
-  ASSERT_TRUE(third.started);
-  HWND c = third.WaitForMainWindow(15000);
+  HWND c = third.WaitForMainWindow();
   ASSERT_TRUE(c);
-  RECT rc = WindowRect(c);
-  EXPECT_EQ(rc.left, 200);
-  EXPECT_EQ(rc.top, 140);
-  PostMessageW(c, WM_CLOSE, 0, 0);
-  ASSERT_EQ(third.Wait(10000), 0u);
-  EXPECT_EQ(ReadSettingsFile(dir_.path() / L"lorewell.set").lastNodeId, 314);
-
-  PostMessageW(a, WM_CLOSE, 0, 0);
-  ASSERT_EQ(first.Wait(10000), 0u);
-  EXPECT_EQ(ReadSettingsFile(dir_.path() / L"lorewell.set").lastNodeId, 314)
-      << "the first instance keeps its last node";
+  EXPECT_EQ(std::pair(WindowRect(c).left, WindowRect(c).top), std::pair(200L, 140L));
+  ASSERT_EQ(third.Close(c), 0u);
+  EXPECT_EQ(ReadSettingsFile(settings).lastNodeId, 314);
+  ASSERT_EQ(first.Close(a), 0u);
+  EXPECT_EQ(ReadSettingsFile(settings).lastNodeId, 314) << "the first instance keeps its last node";
 }
 
 // A start that is refused ends the process with code 1 (an incompatible
@@ -237,7 +216,6 @@ TEST_F(Executable, RefusesWindowsOlderThan8InTheStoredLanguage) {
   romanian.language = 418;
   WriteSettingsFile(dir_.path() / L"lorewell.set", romanian);
   Child child(old);
-  ASSERT_TRUE(child.started);
   HWND box = child.FindWindowOfClass(L"#32770", 15000);
   RegDeleteKeyW(HKEY_CURRENT_USER, key);
   ASSERT_TRUE(box) << "no message box appeared";

@@ -114,29 +114,6 @@ TEST_F(Shell, SplitterIsClampedAndDoubleClickTogglesTheTree) {
   EXPECT_EQ(ChildRect(g_shell.editor1).left, 181);
 }
 
-TEST_F(Shell, WindowCannotShrinkBelow600By400) {
-  ASSERT_EQ(StartEmpty(), 0);
-  SetWindowPos(g_mainWindow, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
-  Pump(20);
-  RECT r;
-  GetWindowRect(g_mainWindow, &r);
-  EXPECT_GE(r.right - r.left, 600);
-  EXPECT_GE(r.bottom - r.top, 400);
-}
-
-TEST_F(Shell, ReadingModeWithoutANodeShowsMessage42AndNothingElse) {
-  ASSERT_EQ(StartEmpty(), 0);
-  AnswerNextBox(IDOK);
-  Activate();
-  PressKeys({VK_CONTROL, VK_F8});
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, L"Please select a node (folder, book or file) !");
-  EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
-  EXPECT_TRUE(Boxes()[0].owned);
-  EXPECT_EQ(g_shell.readingStep, 0);
-  EXPECT_TRUE(IsWindowVisible(g_shell.tree));
-}
-
 // What the settings keep of a maximised window in reading mode is
 // Settings.SavingReplacesWhatTheCloseStateAsksFor; here the window
 // reports both states.
@@ -254,11 +231,11 @@ TEST(Resources, EveryMessageExistsInBothLanguagesAndTooltipsFitTheirField) {
 }
 
 TEST_F(Shell, CommandLineRules) {
-  // Capital "DB" is not a library: nothing opens, not even the last one.
-  std::wstring capital = Path("Notes.DB");
-  { std::ofstream(std::filesystem::path(capital)) << "x"; }
+  // Capital "DB" is not a library (CommandLine.* of layout_test): nothing
+  // opens and nothing is said.
   StartOptions o;
-  o.libraryPath = capital;
+  o.libraryPath = Path("Notes.DB");
+  { std::ofstream(std::filesystem::path(o.libraryPath)) << "x"; }
   ASSERT_EQ(Start(o), 0);
   EXPECT_TRUE(Store().current_path().empty());
   EXPECT_TRUE(Boxes().empty());
@@ -299,34 +276,6 @@ TEST_F(Shell, CloseIsRefusedWhileAnInternalProcessRuns) {
   EXPECT_FALSE(std::filesystem::exists(dir().File("lorewell.set")));
 }
 
-TEST_F(Shell, UnknownCommandIdsAreIgnored) {
-  ASSERT_EQ(StartEmpty(), 0);
-  for (int id : {0, 19, 96, 5000, 9913, 40000}) {
-    EXPECT_FALSE(RunCommand(id)) << id;
-    SendMessageW(g_mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
-    SendMessageW(g_shell.strip, WM_COMMAND, static_cast<WPARAM>(id), 0);
-  }
-  EXPECT_TRUE(IsWindow(g_mainWindow));
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(Shell, OutOfRangeSettingsStillGiveAUsableWindow) {
-  AppSettings s = DefaultSettings();
-  s.windowX = s.windowY = -30000;
-  s.windowWidth = s.windowHeight = -5;
-  s.treeWidth = 10000, s.language = 0;
-  WriteSettings(Path("lorewell.set"), s);
-  ASSERT_EQ(StartEmpty(), 0);
-  RECT r;
-  GetWindowRect(g_mainWindow, &r);
-  EXPECT_EQ(std::tuple(r.left, r.top, r.right - r.left), std::tuple(120, 120, 800));
-  EXPECT_EQ(g_settings.treeWidth, 333);
-  EXPECT_TRUE(g_shell.menu) << "language 0 reads the English menu";
-  wchar_t label[32] = L"";
-  GetMenuStringW(GetSubMenu(g_shell.menu, 1), 8807, label, 32, MF_BYCOMMAND);
-  EXPECT_STREQ(label, L"Close this db");
-}
-
 TEST_F(Shell, KeepOnTopSurvivesARestart) {
   ASSERT_EQ(StartEmpty(), 0);
   HWND pin = g_buttons[kButtonTopMost]->window;
@@ -347,34 +296,69 @@ TEST_F(Shell, KeepOnTopSurvivesARestart) {
   EXPECT_EQ(PaintedBitmapSlot(kButtonTopMost), 1u);
 }
 
-TEST_F(Shell, RightClickOnTheStripCopiesTheLibraryPath) {
+// Without a library: unknown ids do nothing, the strip copies an empty
+// path, and reading mode says it needs a node (message 42) and changes
+// nothing else.
+TEST_F(Shell, WithoutALibraryCommandsRefuseQuietlyOrWithMessage42) {
   ASSERT_EQ(StartEmpty(), 0);
+  for (int id : {0, 19, 96, 5000, 9913, 40000}) {
+    EXPECT_FALSE(RunCommand(id)) << id;
+    SendMessageW(g_mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    SendMessageW(g_shell.strip, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  }
+  EXPECT_TRUE(Boxes().empty());
   SendMessageW(g_shell.strip, WM_RBUTTONUP, 0, MAKELPARAM(500, 10));
   ASSERT_TRUE(OpenClipboard(nullptr));
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  ASSERT_TRUE(data);
-  EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(data)), L"") << "no library: an empty string";
-  GlobalUnlock(data);
+  EXPECT_STREQ(data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"<none>", L"");
+  if (data) GlobalUnlock(data);
   CloseClipboard();
+
+  AnswerNextBox(IDOK);
+  Activate();
+  PressKeys({VK_CONTROL, VK_F8});
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, L"Please select a node (folder, book or file) !");
+  EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+  EXPECT_TRUE(Boxes()[0].owned);
+  EXPECT_EQ(g_shell.readingStep, 0);
+  EXPECT_TRUE(IsWindowVisible(g_shell.tree));
 }
 
-// The rectangles and the focus order are Snapping.* and FocusCycle.* of
-// layout_test; here the commands move the real window and focus.
-TEST_F(Shell, SnappingMaximiseAndTabActOnTheWindow) {
+// The clamps are StoredLayout.* and Snapping.* of layout_test; here the
+// window takes the clamped values (language 0 reads the English menu),
+// cannot shrink below 600 by 400, and the commands move it.
+TEST_F(Shell, OutOfRangeSettingsSnappingAndMaximiseActOnTheRealWindow) {
+  AppSettings s = DefaultSettings();
+  s.windowX = s.windowY = -30000;
+  s.windowWidth = s.windowHeight = -5;
+  s.treeWidth = 10000, s.language = 0;
+  WriteSettings(Path("lorewell.set"), s);
   ASSERT_EQ(StartEmpty(), 0);
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  auto after = [](int command) {
-    RunCommand(command);
+  auto rect = [] {
     RECT r;
     GetWindowRect(g_mainWindow, &r);
     return r;
   };
-  RECT r = after(kCmdSnapRight);
-  EXPECT_EQ(std::pair(r.left, r.right), std::pair(work.left + 99, work.right));
-  r = after(kCmdSnapLeft);
-  EXPECT_EQ(std::pair(r.left, r.right), std::pair(work.left, work.right - 99));
-  EXPECT_EQ(after(kCmdSnapFill).bottom, work.bottom);
+  EXPECT_EQ(std::tuple(rect().left, rect().top, rect().right - rect().left), std::tuple(120, 120, 800));
+  EXPECT_EQ(g_settings.treeWidth, 333);
+  wchar_t label[32] = L"";
+  GetMenuStringW(GetSubMenu(g_shell.menu, 1), 8807, label, 32, MF_BYCOMMAND);
+  EXPECT_STREQ(label, L"Close this db");
+
+  SetWindowPos(g_mainWindow, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+  Pump(20);
+  EXPECT_GE(rect().right - rect().left, 600);
+  EXPECT_GE(rect().bottom - rect().top, 400);
+
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RunCommand(kCmdSnapRight);
+  EXPECT_EQ(std::pair(rect().left, rect().right), std::pair(work.left + 99, work.right));
+  RunCommand(kCmdSnapLeft);
+  EXPECT_EQ(std::pair(rect().left, rect().right), std::pair(work.left, work.right - 99));
+  RunCommand(kCmdSnapFill);
+  EXPECT_EQ(rect().bottom, work.bottom);
   RunCommand(kCmdMaximize);
   EXPECT_TRUE(IsZoomed(g_mainWindow));
   RunCommand(kCmdMaximize);

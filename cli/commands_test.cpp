@@ -47,6 +47,10 @@ class CliTest : public ::testing::Test {
     EXPECT_NE(err_.find(reason), std::string::npos) << err_;
     EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1) << err_;
   }
+  // The standard output holds `part`.
+  void ExpectOut(const std::string& part) {
+    EXPECT_NE(out_.find(part), std::string::npos) << part << "\n" << out_;
+  }
   std::u16string Library(const std::string& name, const std::vector<Row>& rows) {
     const std::u16string path = dir_.File16(name);
     testing::WriteLibrary(path, rows);
@@ -67,7 +71,7 @@ TEST_F(CliTest, UsageAndArgumentErrors) {
   EXPECT_EQ(Run({u"frobnicate", u"x"}), kExitUsage);
   EXPECT_EQ(Run({u"export", u"a.db"}), kExitUsage);
   EXPECT_EQ(Run({u"--help"}), kExitOk);
-  EXPECT_NE(out_.find("LOREWELL_PASSWORD"), std::string::npos);
+  ExpectOut("LOREWELL_PASSWORD");
   ExpectFails({u"info", dir_.File16("nu-există.db")}, "no such file");
   EXPECT_FALSE(std::filesystem::exists(dir_.File("nu-există.db")));
 }
@@ -75,9 +79,8 @@ TEST_F(CliTest, UsageAndArgumentErrors) {
 TEST_F(CliTest, InfoAndTreeDescribeTheLibrary) {
   const std::u16string lib = Library("lib.db", rows_);
   ASSERT_EQ(Run({u"info", lib}), kExitOk) << err_;
-  EXPECT_NE(out_.find("4 rows; 1 folders, 1 books, 2 files, 1 favourites, 0 hidden"),
-            std::string::npos) << out_;
-  EXPECT_NE(out_.find("enciphered:     no"), std::string::npos);
+  ExpectOut("4 rows; 1 folders, 1 books, 2 files, 1 favourites, 0 hidden");
+  ExpectOut("enciphered:     no");
   ASSERT_EQ(Run({u"tree", lib}), kExitOk) << err_;
   EXPECT_EQ(out_, "lib.db\n  Folder ș  [folder 100]\n    Book  [book 202]\n"
                   "      File  [file 304]\n      Fav  [file 414, favourite]\n");
@@ -160,7 +163,7 @@ TEST_F(CliTest, RekeyTakesPasswordsFromTheEnvironmentOnly) {
   ExpectFails({u"tree", lib}, "the password does not open");
   env_["LOREWELL_PASSWORD"] = u"parolă1";
   ASSERT_EQ(Run({u"info", lib}), kExitOk) << err_;
-  EXPECT_NE(out_.find("enciphered:     yes"), std::string::npos);
+  ExpectOut("enciphered:     yes");
 
   ASSERT_EQ(Run({u"export", lib, u"100", dir_.File16("e.db")}), kExitOk) << err_;
   EXPECT_TRUE(testing::ReadableWith(dir_.File16("e.db"), u"parolă1"));
@@ -176,7 +179,7 @@ TEST_F(CliTest, RekeyTakesPasswordsFromTheEnvironmentOnly) {
 TEST_F(CliTest, CheckCountsDuplicatesAndNamesEveryHiddenRow) {
   const std::u16string clean = Library("lib.db", rows_);
   EXPECT_EQ(Run({u"check", clean}), kExitOk) << err_;
-  EXPECT_NE(out_.find("0 duplicates.\n"), std::string::npos) << out_;
+  ExpectOut("0 duplicates.\n");
   std::vector<Row> broken = rows_;
   broken.push_back({202, 100, 1, "twin", std::nullopt});
   broken.push_back({504, 9902, 0, "orphan", std::nullopt});
@@ -190,20 +193,17 @@ TEST_F(CliTest, CheckCountsDuplicatesAndNamesEveryHiddenRow) {
                                         "INSERT INTO tab VALUES (12345678901200, 0, 7, 'big', NULL)"));
   }
   EXPECT_EQ(Run({u"check", lib}), kExitProblems) << err_;
-  EXPECT_NE(out_.find("11 rows, 4 shown in the tree\n"), std::string::npos) << out_;
-  EXPECT_NE(out_.find("2 duplicates.\n  duplicate id 202\n  duplicate id 12345678901200\n"),
-            std::string::npos) << out_;
-  EXPECT_NE(out_.find("7 hidden.\n"), std::string::npos) << out_;
+  ExpectOut("11 rows, 4 shown in the tree\n");
+  ExpectOut("2 duplicates.\n  duplicate id 202\n  duplicate id 12345678901200\n");
+  ExpectOut("7 hidden.\n");
   for (const char* line : {"(id 202, parent 100): another node has its number",
                            "(id 504, parent 9902): its parent is not in the tree",
                            "(id 77, parent 0): its id is not a node id",
                            "(id NULL, parent 0): its id is not an integer",
-                           "(id 12345678901200, parent 0): its id is not a node id"}) {
-    EXPECT_NE(out_.find(line), std::string::npos) << line << "\n" << out_;
-  }
+                           "(id 12345678901200, parent 0): its id is not a node id"})
+    ExpectOut(line);
   ASSERT_EQ(Run({u"info", lib}), kExitOk) << err_;
-  EXPECT_NE(out_.find("11 rows; 1 folders, 1 books, 2 files, 1 favourites, 7 hidden"),
-            std::string::npos) << out_;
+  ExpectOut("11 rows; 1 folders, 1 books, 2 files, 1 favourites, 7 hidden");
 }
 
 // Titles and paths reach the terminal with control characters escaped.
@@ -212,11 +212,10 @@ TEST_F(CliTest, TitlesAndPathsCannotDriveTheTerminal) {
   rows[1].title = "Book\x1B]0;pwned\x07\r\n";
   const std::u16string lib = Library("lib\x1B[31m.db", rows);
   ASSERT_EQ(Run({u"tree", lib}), kExitOk) << err_;
-  EXPECT_NE(out_.find("    Book\\x1B]0;pwned\\x07\\x0D\\x0A  [book 202]\n"), std::string::npos)
-      << out_;
+  ExpectOut("    Book\\x1B]0;pwned\\x07\\x0D\\x0A  [book 202]\n");
   EXPECT_EQ(out_.find('\x1B'), std::string::npos);
   ASSERT_EQ(Run({u"info", lib}), kExitOk) << err_;
-  EXPECT_NE(out_.find("lib\\x1B[31m.db"), std::string::npos) << out_;
+  ExpectOut("lib\\x1B[31m.db");
   ExpectFails({u"info", dir_.File16("gone\x1B.db")}, "gone\\x1B.db");
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "store/library_fixture.h"
 #include "store/node_id.h"
 
@@ -12,9 +14,10 @@ using testing::Row;
 
 constexpr FindFlags kAnyCase{false, false}, kCase{true, false}, kWord{false, true};
 
-TEST(FindInText, CaseAndWholeWordOnRomanianAndCyrillicText) {
+// Case and whole words on Romanian and Cyrillic text; up finds the last hit
+// ending before the start.
+TEST(FindInText, CaseWholeWordsAndDirection) {
   const std::u16string text = u"Știința și ȘTIINȚA; banana, Ана анализ";
-  EXPECT_EQ(FindInText(text, u"știința", kAnyCase, 0, true), 0u);
   EXPECT_EQ(FindInText(text, u"știința", kAnyCase, 1, true), 11u);
   EXPECT_EQ(FindInText(text, u"știința", kCase, 0, true), std::nullopt);
   EXPECT_EQ(FindInText(text, u"ȘTIINȚA", kCase, 0, true), 11u);
@@ -23,27 +26,23 @@ TEST(FindInText, CaseAndWholeWordOnRomanianAndCyrillicText) {
   EXPECT_EQ(FindInText(text, u"ana", kWord, 0, true), std::nullopt);
   EXPECT_EQ(FindInText(text, u"ана", kWord, 0, true), 28u);
   EXPECT_EQ(FindInText(u"ăna ana", u"ana", kWord, 0, true), 4u);  // ă is a letter
-}
-
-TEST(FindInText, UpFindsTheLastHitEndingBeforeTheStart) {
-  const std::u16string text = u"ab ab ab";
-  EXPECT_EQ(FindInText(text, u"ab", kAnyCase, 8, false), 6u);
-  EXPECT_EQ(FindInText(text, u"ab", kAnyCase, 7, false), 3u);
-  EXPECT_EQ(FindInText(text, u"ab", kAnyCase, 1, false), std::nullopt);
-  EXPECT_EQ(FindInText(text, u"ab", kAnyCase, 100, false), 6u);
-  EXPECT_EQ(FindInText(text, u"ab", kAnyCase, 7, true), std::nullopt);
-  EXPECT_EQ(FindInText(text, u"", kAnyCase, 0, true), std::nullopt);
+  const std::u16string abc = u"ab ab ab";
+  EXPECT_EQ(FindInText(abc, u"ab", kAnyCase, 8, false), 6u);
+  EXPECT_EQ(FindInText(abc, u"ab", kAnyCase, 7, false), 3u);
+  EXPECT_EQ(FindInText(abc, u"ab", kAnyCase, 1, false), std::nullopt);
+  EXPECT_EQ(FindInText(abc, u"ab", kAnyCase, 100, false), 6u);
+  EXPECT_EQ(FindInText(abc, u"ab", kAnyCase, 7, true), std::nullopt);
+  EXPECT_EQ(FindInText(abc, u"", kAnyCase, 0, true), std::nullopt);
 }
 
 TEST(NextHit, GoesThroughTheTreeOrderBothWays) {
   const std::vector<int> order = {100, 202, 304, 404, 502};
   const std::unordered_set<int> hits = {100, 404};
-  EXPECT_EQ(NextHit(order, hits, 202, true), 404);
-  EXPECT_EQ(NextHit(order, hits, 404, true), std::nullopt);
-  EXPECT_EQ(NextHit(order, hits, 404, false), 100);
-  EXPECT_EQ(NextHit(order, hits, 100, false), std::nullopt);
-  EXPECT_EQ(NextHit(order, hits, 0, true), 100);  // from the library itself
-  EXPECT_EQ(NextHit(order, hits, 0, false), std::nullopt);
+  const std::tuple<int, bool, std::optional<int>> cases[] = {
+      {202, true, 404}, {404, true, {}}, {404, false, 100}, {100, false, {}},
+      {0, true, 100}, {0, false, {}}};  // 0: from the library itself
+  for (const auto& [from, down, next] : cases)
+    EXPECT_EQ(NextHit(order, hits, from, down), next) << from << (down ? " down" : " up");
 }
 
 // Pages of every kind are read as they are shown; odd ones are no hit and
@@ -65,14 +64,12 @@ TEST(ScanPages, ReadsEveryPageAsItIsShown) {
   testing::WriteLibrary(path, rows);
   Db db([](const std::u16string&) {});
   ASSERT_TRUE(db.Open(path));
-  EXPECT_EQ(ScanPages(db, u"fish", kAnyCase).ids, (std::unordered_set<int>{304, 404, 504, 704}));
-  EXPECT_EQ(ScanPages(db, u"рыба", kAnyCase).ids, (std::unordered_set<int>{404}));
-  EXPECT_EQ(ScanPages(db, u"kiwi", kAnyCase).ids, (std::unordered_set<int>{1004}));
-  EXPECT_EQ(ScanPages(db, u"KEY", kAnyCase).ids, (std::unordered_set<int>{1004}));
-  EXPECT_EQ(ScanPages(db, u"FISH", kCase).ids, std::unordered_set<int>{});
-  // Letters that come only from escapes are found: the stored bytes are
-  // no shortcut then.
-  EXPECT_EQ(ScanPages(db, u"zq", kAnyCase).ids, std::unordered_set<int>{});
+  // Letters that come only from escapes are found: the stored bytes are no
+  // shortcut then.
+  const std::tuple<std::u16string, FindFlags, std::unordered_set<int>> cases[] = {
+      {u"fish", kAnyCase, {304, 404, 504, 704}}, {u"рыба", kAnyCase, {404}}, {u"kiwi", kAnyCase, {1004}},
+      {u"KEY", kAnyCase, {1004}}, {u"FISH", kCase, {}}, {u"zq", kAnyCase, {}}};
+  for (const auto& [what, flags, ids] : cases) EXPECT_EQ(ScanPages(db, what, flags).ids, ids) << Utf16ToUtf8(what);
   for (int i = 0; i < 600; ++i) rows.push_back({MakeNodeId(20 + i, NodeKind::kFile), 202, 10 + i, "more", "{\\rtf1 fish}"});
   testing::WriteLibrary(dir.File16("many.db"), rows);
   Db many([](const std::u16string&) {});

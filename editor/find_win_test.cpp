@@ -36,9 +36,12 @@ class FindWindowTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    lw::testing::WriteLibrary(ToU16(Path("find.db")), kRows);
+    StartWith("find.db", kRows);
+  }
+  void StartWith(const std::string& name, const std::vector<Row>& rows) {
+    lw::testing::WriteLibrary(ToU16(Path(name)), rows);
     StartOptions o;
-    o.libraryPath = Path("find.db");
+    o.libraryPath = Path(name);
     ASSERT_EQ(Start(o), 0);
     WaitForWorker();
   }
@@ -92,17 +95,26 @@ TEST_F(FindWindowTest, DownFindsTheFirstHitOfTheNextPageAndUpTheLast) {
   EXPECT_EQ(Model().selected_id(), 604);
 }
 
-TEST_F(FindWindowTest, SearchHereOnlyStaysOnThePage) {
+// "Search here only" keeps the search on the page; Esc in the window closes
+// it and never minimises the main window.
+TEST_F(FindWindowTest, SearchHereOnlyStaysOnThePageAndEscClosesOnlyTheWindow) {
   Select(304);
   RunCommand(kCmdFind);
-  CheckDlgButton(FindWindowHandle(), kHereOnlyId, BST_CHECKED);
-  SendMessageW(FindWindowHandle(), WM_COMMAND, MAKEWPARAM(kHereOnlyId, BN_CLICKED), 0);
+  HWND w = FindWindowHandle();
+  CheckDlgButton(w, kHereOnlyId, BST_CHECKED);
+  SendMessageW(w, WM_COMMAND, MAKEWPARAM(kHereOnlyId, BN_CLICKED), 0);
   EXPECT_TRUE(g_settings.searchHereOnly);
   AnswerNextBox(IDOK);
   Find(L"gamma", kCmdFindNext);
   EXPECT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Model().selected_id(), 304);
   g_settings.searchHereOnly = 0;
+
+  SetForegroundWindow(w);
+  SetFocus(GetDlgItem(w, kFindWhatId));
+  PressKeys({VK_ESCAPE});
+  EXPECT_FALSE(IsWindowVisible(w));
+  EXPECT_FALSE(IsIconic(g_mainWindow));
 }
 
 // Replace changes the selection only when it is the text sought; an empty
@@ -136,11 +148,7 @@ TEST_F(FindWindowTest, EscStopsTheSearchOfOtherPages) {
   std::vector<Row> rows = {{100, 0, 0, "F", std::nullopt}, {202, 100, 0, "B", std::nullopt}};
   for (int i = 0; i < 3000; ++i) rows.push_back({(3 + i) * 100 + 4, 202, i, "p", "{\\rtf1 page text}"});
   rows.back().page = "{\\rtf1 needle}";
-  lw::testing::WriteLibrary(ToU16(Path("big.db")), rows);
-  StartOptions o;
-  o.libraryPath = Path("big.db");
-  ASSERT_EQ(Start(o), 0);
-  WaitForWorker();
+  StartWith("big.db", rows);
   Select(304);
   RunCommand(kCmdFind);
   SetDlgItemTextW(FindWindowHandle(), kFindWhatId, L"needle");
@@ -153,18 +161,6 @@ TEST_F(FindWindowTest, EscStopsTheSearchOfOtherPages) {
   EXPECT_TRUE(Boxes().empty());
   EXPECT_FALSE(IsIconic(g_mainWindow));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(FindWindowHandle(), kSearchButtonId)));
-}
-
-// Esc in the window closes it and never minimises the main window.
-TEST_F(FindWindowTest, EscInTheWindowOnlyClosesIt) {
-  Select(304);
-  RunCommand(kCmdFind);
-  HWND w = FindWindowHandle();
-  SetForegroundWindow(w);
-  SetFocus(GetDlgItem(w, kFindWhatId));
-  PressKeys({VK_ESCAPE});
-  EXPECT_FALSE(IsWindowVisible(w));
-  EXPECT_FALSE(IsIconic(g_mainWindow));
 }
 
 }  // namespace

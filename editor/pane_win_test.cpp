@@ -84,11 +84,8 @@ TEST_F(PageEditor, TypedAndFormattedTextSurvivesTheAutomaticSaveAndARestart) {
   pane = g_shell.editor1;
   EXPECT_TRUE(PaneModified(pane));
   SendMessageW(pane, EM_SETSEL, 0, 2);
-  CHARFORMAT2W bold{};
-  bold.cbSize = sizeof bold;
-  bold.dwMask = CFM_BOLD;
-  bold.dwEffects = CFE_BOLD;
-  SendMessageW(pane, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&bold));
+  CHARFORMAT2W cf{sizeof cf, CFM_BOLD, CFE_BOLD};
+  SendMessageW(pane, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
   NotePageChanged(pane);
   EXPECT_EQ(Stored(kPageFile).find("hi"), std::string::npos) << "saved before five seconds";
   ASSERT_TRUE(PumpUntil([&] { return !PaneModified(g_shell.editor1); }, 8000));
@@ -100,8 +97,7 @@ TEST_F(PageEditor, TypedAndFormattedTextSurvivesTheAutomaticSaveAndARestart) {
   Select(kPageFile);
   EXPECT_TRUE(Contains(WindowText(g_shell.editor1), L"hi page x"));
   SendMessageW(g_shell.editor1, EM_SETSEL, 0, 2);
-  CHARFORMAT2W cf{};
-  cf.cbSize = sizeof cf;
+  cf = CHARFORMAT2W{sizeof cf};
   SendMessageW(g_shell.editor1, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
   EXPECT_TRUE((cf.dwMask & CFM_BOLD) && (cf.dwEffects & CFE_BOLD));
   SaveScreenshot(g_mainWindow, "page-formatted");

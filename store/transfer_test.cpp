@@ -97,24 +97,18 @@ TEST_F(TransferTest, ImportOfTwoFoldersAddsThreeAtTheEndWithNewIdsAndOrders) {
   std::vector<std::string> folders;  // as stored: order and title
   for (const Row& f : Folders(rows)) folders.push_back(std::to_string(f.i) + " " + f.title);
   EXPECT_EQ(folders, (std::vector<std::string>{"0 A", "1 B", "2 --separator--", "3 F1", "4 F2"}));
-
   std::set<int> numbers;
+  std::map<std::string, Row> by;
   for (const Row& row : rows) {
     EXPECT_TRUE(IsValidNodeId(row.id) && !IsFavourite(row.id)) << row;
     EXPECT_TRUE(numbers.insert(NodeNumber(row.id)).second) << row;
+    by[row.title] = row;
   }
-  auto find = [&](const std::string& title) {
-    return *std::find_if(rows.begin(), rows.end(), [&](const Row& x) { return x.title == title; });
-  };
-  EXPECT_EQ(find("F1").page, Page(std::string("fp\0", 3)));
-  const Row book = find("Fav`");
-  EXPECT_TRUE(IsBook(book.id));
-  EXPECT_EQ(book.p, find("F1").id);
-  EXPECT_EQ(find("f1").p, book.id);
-  EXPECT_EQ(find("f1").i, 0);
-  EXPECT_EQ(find("f1").page, std::nullopt);
-  EXPECT_EQ(find("f2").i, 1);
-  EXPECT_EQ(find("f2").page, Page(std::string("raw\0tail", 8)));
+  EXPECT_TRUE(IsBook(by["Fav`"].id));
+  EXPECT_EQ(std::tuple(by["Fav`"].p, by["f1"].p, by["f1"].i, by["f2"].i), std::tuple(by["F1"].id, by["Fav`"].id, 0, 1));
+  EXPECT_EQ(by["F1"].page, Page(std::string("fp\0", 3)));
+  EXPECT_EQ(by["f1"].page, std::nullopt);
+  EXPECT_EQ(by["f2"].page, Page(std::string("raw\0tail", 8)));
   EXPECT_EQ(model_.index().size(), 9u);
   testing::ExpectRowidsOfRows(model_, path_);
 }
@@ -285,47 +279,44 @@ TEST_F(TransferFaultTest, ADiskThatFillsUpHalfWayLeavesTheOpenLibraryAsItWas) {
 
 // --- Export ------------------------------------------------------------------------
 
-TEST_F(TransferTest, AnExportedBookHasItsFolderAndItsFilesWithTheirIdsAndOrders) {
-  Open({{100, 0, 0, "F", Page("folder page")},
-        {202, 100, 0, "B", std::nullopt},
+// A book goes with its folder (title only) and its files; a folder with
+// every level. Ids, orders, titles and pages are kept; the editor's text
+// stands for the book's own page.
+TEST_F(TransferTest, AnExportKeepsIdsOrdersAndPagesWithTheFolderOfABook) {
+  Open({{100, 0, 3, "F", Page("folder page")},
+        {202, 100, 2, "B", Page("bp")},
+        {1104, 202, 0, "x", Page("xp")},
         {302, 100, 1, "C", Page("stored")},
         {604, 302, 5, "last", Page("p604")},
         {404, 302, 0, "first", Page(std::string("p\0x", 3))},
-        {514, 302, 1, "fav", std::nullopt}});
-  const std::u16string target = dir_.File16("carte.db");
+        {514, 302, 1, "fav", std::nullopt},
+        {900, 0, 0, "other", std::nullopt}});
+  const std::u16string book = dir_.File16("carte.db");
   testing::WriteBytes(dir_.File("carte.db"), "an older file");
   std::vector<int> progress;
   TransferOptions options;
   options.progress = [&](int p) { progress.push_back(p); };
-  const ExportResult r = ExportBranch(store_.ClaimWork(), store_, model_.ItemOf(302), target,
+  const ExportResult r = ExportBranch(store_.ClaimWork(), store_, model_.ItemOf(302), book,
                                       std::string("edited"), options);
   ASSERT_EQ(r.outcome, TransferOutcome::kDone) << log_.text();
   EXPECT_EQ(r.rows_written, 5);
   EXPECT_FALSE(r.enciphered);
   EXPECT_EQ(progress, (std::vector<int>{0, 33, 66, 100}));
-  EXPECT_EQ(ReadRows(target), (std::vector<Row>{{100, 0, 0, "F", std::nullopt},
-                                                {302, 100, 0, "C", Page(std::string("edited\0", 7))},
-                                                {404, 302, 0, "first", Page(std::string("p\0x", 3))},
-                                                {514, 302, 1, "fav", std::nullopt},
-                                                {604, 302, 5, "last", Page("p604")}}));
-}
+  EXPECT_EQ(ReadRows(book), (std::vector<Row>{{100, 0, 0, "F", std::nullopt},
+                                              {302, 100, 0, "C", Page(std::string("edited\0", 7))},
+                                              {404, 302, 0, "first", Page(std::string("p\0x", 3))},
+                                              {514, 302, 1, "fav", std::nullopt},
+                                              {604, 302, 5, "last", Page("p604")}}));
 
-TEST_F(TransferTest, AnExportedFolderKeepsEveryLevel) {
-  Open({{100, 0, 3, "F", Page("fp")},
-        {202, 100, 2, "B", Page("bp")},
-        {304, 202, 0, "x", Page("xp")},
-        {412, 100, 0, "Fav", std::nullopt},
-        {900, 0, 0, "other", std::nullopt}});
-  const std::u16string target = dir_.File16("dosar.db");
-  ASSERT_EQ(Export(100, target).outcome, TransferOutcome::kDone) << log_.text();
-  const auto rows = RowsById(target);
-  ASSERT_EQ(rows.size(), 4u);
+  const std::u16string folder = dir_.File16("dosar.db");
+  ASSERT_EQ(Export(100, folder).outcome, TransferOutcome::kDone) << log_.text();
+  const auto rows = RowsById(folder);
+  EXPECT_EQ(rows.size(), 7u);
   EXPECT_EQ(rows.at(100), (Row{100, 0, 0, "F", std::nullopt}));
-  EXPECT_EQ(rows.at(412), (Row{412, 100, 0, "Fav", std::nullopt}));
   EXPECT_EQ(rows.at(202), (Row{202, 100, 2, "B", Page("bp")}));
-  EXPECT_EQ(rows.at(304), (Row{304, 202, 0, "x", Page("xp")}));
+  EXPECT_EQ(rows.at(1104), (Row{1104, 202, 0, "x", Page("xp")}));
   Db db(log_.sink());
-  ASSERT_TRUE(db.Open(target));
+  ASSERT_TRUE(db.Open(folder));
   EXPECT_EQ(db.FormatVersion(), 1);
 }
 
