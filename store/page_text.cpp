@@ -107,8 +107,13 @@ class RtfTextReader {
   void PlainRun() {
     size_t end = k_;
     while (end < rtf_.size() && IsPlain(rtf_[end])) ++end;
-    if (Shown()) out_.append(rtf_.begin() + static_cast<std::ptrdiff_t>(k_ - 1),
-                             rtf_.begin() + static_cast<std::ptrdiff_t>(end));
+    if (Shown()) {
+      // Widened in place: appending the char range would build a
+      // temporary string for every run.
+      const size_t at = out_.size();
+      out_.resize(at + end - (k_ - 1));
+      for (size_t i = k_ - 1; i < end; ++i) out_[at + i - (k_ - 1)] = static_cast<char16_t>(rtf_[i]);
+    }
     k_ = end;
   }
   static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
