@@ -1,8 +1,10 @@
 #include "app/msgbox_win.h"
 
+#include "version.h"
+
 namespace lw {
 
-const wchar_t kMessageCaption[] = L" Lorewell 4.0.3";
+const wchar_t kMessageCaption[] = L" Lorewell " LW_VERSION_WIDE;
 
 namespace {
 MessageBoxHook g_hook = nullptr;

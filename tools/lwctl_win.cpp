@@ -6,6 +6,8 @@
 //   lwctl close SECONDS      asks the main window to close and waits for it to go
 #include <windows.h>
 
+#include "version.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +20,7 @@ static HWND FindMain() {
 
 // Wine has no MIDI output, so start-up waits on this box until it is answered.
 static void AnswerMidiBox() {
-  HWND box = FindWindowW(L"#32770", L" Lorewell 4.0.3");
+  HWND box = FindWindowW(L"#32770", L" Lorewell " LW_VERSION_WIDE);
   if (!box) return;
   wchar_t text[64] = L"";
   GetDlgItemTextW(box, 0xFFFF, text, 64);
