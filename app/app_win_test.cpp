@@ -11,6 +11,8 @@
 
 #include "app/msgbox_win.h"
 #include "app/settings_win.h"
+#include "base/wide_win.h"
+#include "store/demo_library.h"
 #include "store/library_win.h"
 #include "wintest/harness_win.h"
 
@@ -83,6 +85,26 @@ TEST_F(ShellStart, DemoLibraryIsShownAsATreeWithFormattedPages) {
   EXPECT_GT(WindowText(GetDlgItem(g_mainWindow, 334)).size(), 20u) << "the first file's page is shown";
   SaveScreenshot(g_mainWindow, "main-window-demo");
   EXPECT_EQ(Close(), 0);
+}
+
+// The demo library in each interface language: the pictures of the
+// README (docs/images), taken here so they always show the program as built.
+TEST_F(ShellStart, TheDemoInBothLanguages) {
+  const std::wstring demo = Path("Lorewell demo.db");
+  ASSERT_TRUE(MakeDemoLibrary(ToU16(demo), nullptr));
+  for (int language : {409, 418}) {
+    AppSettings s = DefaultSettings();
+    s.language = language;
+    WriteFileBytes(Path("lorewell.set"), SerializeSettings(s));
+    StartOptions o;
+    o.libraryPath = demo;
+    ASSERT_EQ(Start(o), 0);
+    WaitForWorker();
+    ASSERT_TRUE(SelectFirstFile());
+    EXPECT_EQ(TreeLabels(GetDlgItem(g_mainWindow, 333))[0], language == 409 ? L"Favorites" : L"Favorite");
+    SaveScreenshot(g_mainWindow, language == 409 ? "readme-main-window-en" : "readme-main-window-ro");
+    EXPECT_EQ(Close(), 0);
+  }
 }
 
 TEST_F(ShellStart, PlacementAndReservedBytesSurviveARestart) {
