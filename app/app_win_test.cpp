@@ -163,7 +163,7 @@ TEST_F(ShellStart, ShortSettingsFileStartsWithZeroesAndIsWrittenBackWhole) {
   WriteFileBytes(Path("lorewell.set"), {40, 0, 0, 0, 200, 0, 0, 0});  // version, tree width 200
   ASSERT_EQ(Start(), 0);
   EXPECT_EQ(g_settings.treeWidth, 200);
-  EXPECT_EQ(g_settings.language, 0);
+  EXPECT_EQ(g_settings.language, 409) << "a missing language word reads as English";
   EXPECT_EQ(Close(), 0);
   EXPECT_EQ(ReadFileBytes(Path("lorewell.set")).size(), 1772u);
 }

@@ -71,6 +71,9 @@ std::wstring InfoReportText() {
 
 void ShowInfoReport() {
   ShowFixedPage(kInfoReportTitle, InfoReportText());
+  // The report is the program's text, not the user's: Ctrl+Z must not take
+  // it away and leave an empty read-only page.
+  SendMessageW(g_shell.editor1, EM_EMPTYUNDOBUFFER, 0, 0);
   if (!Store().library_open() && g_shell.currentEditor == g_shell.editor1)
     SetButtonState(kButtonFind, kStateDisabled);
 }

@@ -11,6 +11,7 @@
 #include "app/commands_win.h"
 #include "app/main_window_win.h"
 #include "app/msgbox_win.h"
+#include "app/options_win.h"
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
@@ -41,6 +42,8 @@ void MovePlayer() {
   POINT pt{g_settings.clientWidth - 250, kStripHeight};
   ClientToScreen(g_mainWindow, &pt);
   SetWindowPos(g_shell.player, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The options panel and its overlay are pop-ups too, and follow the same way.
+  PlaceOptions();
 }
 
 // The split view opened on the node of the primary pane, both panes at the

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/utf.h"
+#include "music/midi.h"
 
 namespace lw {
 
@@ -13,6 +14,14 @@ bool IsLittleEndianHost() {
   uint8_t first;
   std::memcpy(&first, &probe, 1);
   return first == 1;
+}
+
+// A file of another build, or a damaged one, may hold a language or an
+// instrument the options panel's lists cannot show (and the MIDI program
+// table cannot index): those read as the first choice.
+void ClampChoices(AppSettings* s) {
+  if (s->language != kLanguageEnglish && s->language != kLanguageRomanian) s->language = kLanguageEnglish;
+  if (s->instrumentIndex < 0 || s->instrumentIndex >= kInstrumentCount) s->instrumentIndex = 0;
 }
 
 }  // namespace
@@ -45,6 +54,7 @@ SettingsParse ParseSettings(const uint8_t* data, size_t size, AppSettings* out) 
   size_t n = size - 4;
   if (n > kSettingsRecordSize) n = kSettingsRecordSize;
   std::memcpy(out, data + 4, n);
+  ClampChoices(out);
   return SettingsParse::kOk;
 }
 

@@ -84,8 +84,10 @@ enum class SettingsParse {
   kIncompatible,  // version word missing or not 40: the file must be left alone
 };
 
-// Reads a settings file image. Bytes beyond the record are ignored; nothing
-// is validated beyond the version word, as earlier files rely on.
+// Reads a settings file image. Bytes beyond the record are ignored; beyond
+// the version word only the language (409 or 418, else 409) and the
+// instrument (0 to 7, else 0) are checked, as earlier files rely on the
+// rest being taken as it is.
 SettingsParse ParseSettings(const uint8_t* data, size_t size, AppSettings* out);
 
 // The 1772-byte file image: version word, then the record exactly as held,

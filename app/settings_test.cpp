@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <tuple>
 
@@ -53,9 +56,38 @@ TEST(Settings, ReservedBytesAndOddValuesSurviveARoundTrip) {
   std::vector<uint8_t> file(kSettingsFileSize);
   for (size_t i = 0; i < file.size(); ++i) file[i] = static_cast<uint8_t>(i * 7 + 3);
   file[0] = 40, file[1] = 0, file[2] = 0, file[3] = 0;
+  // The two choices the loader checks hold values it keeps: 418 and 7.
+  for (size_t off : {92, 96, 128}) std::fill(file.begin() + off, file.begin() + off + 4, 0);
+  file[92] = 418 & 0xFF, file[93] = 418 >> 8, file[128] = 7;
   AppSettings s;
   ASSERT_EQ(ParseSettings(file.data(), file.size(), &s), SettingsParse::kOk);
   EXPECT_EQ(SerializeSettings(s), file);
+}
+
+// The language and the instrument index the options panel's lists show:
+// anything else in the file reads as English and the first instrument,
+// every other word as it was.
+TEST(Settings, LanguageAndInstrumentOutsideTheirListsReadAsTheFirstChoice) {
+  struct Case {
+    int32_t language, instrument;
+    int32_t want_language, want_instrument;
+  };
+  const Case cases[] = {
+      {409, 0, 409, 0},   {418, 7, 418, 7},  {0, -1, 409, 0},        {1048, 8, 409, 0},
+      {408, 3, 409, 3},   {419, 255, 409, 0}, {-418, INT32_MIN, 409, 0}, {418, INT32_MAX, 418, 0},
+  };
+  for (const Case& c : cases) {
+    AppSettings in = DefaultSettings();
+    in.language = c.language;
+    in.instrumentIndex = c.instrument;
+    in.lastNodeId = -5;
+    std::vector<uint8_t> file = SerializeSettings(in);
+    AppSettings out;
+    ASSERT_EQ(ParseSettings(file.data(), file.size(), &out), SettingsParse::kOk);
+    EXPECT_EQ(out.language, c.want_language) << c.language;
+    EXPECT_EQ(out.instrumentIndex, c.want_instrument) << c.instrument;
+    EXPECT_EQ(out.lastNodeId, -5);
+  }
 }
 
 TEST(Settings, ShortFileLeavesTheRestZeroAndLongFileIsCut) {
@@ -65,7 +97,7 @@ TEST(Settings, ShortFileLeavesTheRestZeroAndLongFileIsCut) {
   EXPECT_EQ(s.treeWidth, 120);
   EXPECT_EQ(s.windowX, 120);
   EXPECT_EQ(s.windowY, 0);
-  EXPECT_EQ(s.language, 0);
+  EXPECT_EQ(s.language, 409) << "a missing language word reads as English";
   EXPECT_EQ(s.storeLastLibrary, 0);
 
   // Just the version word: an all-zero record, still accepted.

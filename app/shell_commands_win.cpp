@@ -1,5 +1,5 @@
 // Routines the shell carries out itself: minimise, reading mode, maximise,
-// focus cycle, window snapping, word wrap.
+// focus cycle, window snapping, word wrap, the options panel.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -7,6 +7,7 @@
 
 #include "app/app_win.h"
 #include "app/commands_win.h"
+#include "app/options_win.h"
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
@@ -82,7 +83,7 @@ void RegisterShellRoutines() {
   SetRoutine(Routine::kFocusCycle, FocusCycle);
   SetRoutine(Routine::kSnapWindow, SnapWindow);
   SetRoutine(Routine::kWordWrap, WordWrap);
-  SetRoutine(Routine::kShowOptions, RoutineNotBuilt);  // the options panel is not built yet
+  SetRoutine(Routine::kShowOptions, ShowOptions);
   SetRoutine(Routine::kShowHideButton, ShowHideButton);
   SetRoutine(Routine::kIgnore, Ignore);
 }

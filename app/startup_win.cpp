@@ -9,8 +9,10 @@
 #include <string>
 
 #include "app/commands_win.h"
+#include "app/language_win.h"
 #include "app/main_window_win.h"
 #include "app/msgbox_win.h"
+#include "app/options_win.h"
 #include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "app/strip_win.h"
@@ -50,7 +52,7 @@ const ClassRow kClasses[] = {
     {L"bplay", PlayerButtonProc, 0, 0, "!bplay"},
     {L"playW", PlayerBarProc, 0, 0, "!wplay"},
     {L"tb", StripProc, CS_DBLCLKS, 0, "!wtb"},
-    {L"div", DefWindowProcW, 0, 1, "!div"},  // the options panel comes later
+    {L"div", DefWindowProcW, 0, 1, "!div"},  // the options panel takes its own procedure
     {L"alb", DefWindowProcW, 0, 2, "!alb"},
     {L"roz", DefWindowProcW, 0, 3, "!roz"},
     {L"appW", MainWindowProc, CS_DBLCLKS, 0, "!wappW"},
@@ -75,19 +77,6 @@ HWND CreateShellWindow(DWORD exStyle, const wchar_t* cls, DWORD style, HWND pare
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
   if (!hwnd) Fatal(failure);
   return hwnd;
-}
-
-void LoadMenuOfLanguage() {
-  if (g_shell.menu) DestroyMenu(g_shell.menu);
-  g_shell.menu = LoadMenuW(g_instance, MAKEINTRESOURCEW(UiLanguage()));
-  if (!g_shell.menu) Fatal("!mnu");
-  MENUINFO mi{};
-  mi.cbSize = sizeof mi;
-  mi.fMask = MIM_STYLE | MIM_BACKGROUND | MIM_APPLYTOSUBMENUS;
-  mi.dwStyle = MNS_CHECKORBMP;
-  mi.hbrBack = g_shell.whiteBrush;
-  SetMenuInfo(g_shell.menu, &mi);
-  CheckShowHideItems(GetSubMenu(g_shell.menu, 0));
 }
 
 HWND FindOtherInstance() {
@@ -225,8 +214,10 @@ void CreateChildWindows() {
   CreatePanes(g_mainWindow);
 
   g_shell.tooltip = CreateShellWindow(WS_EX_TOPMOST, TOOLTIPS_CLASSW, WS_POPUP | TTS_ALWAYSTIP, g_mainWindow, 0, "!tt");
-  g_shell.overlay = CreateShellWindow(0, L"div", WS_POPUP, g_mainWindow, 0, "!div1");
-  g_shell.options = CreateShellWindow(0, L"div", WS_POPUP, g_shell.overlay, 0, "!div2", 333, 300);
+  g_shell.overlay = CreateShellWindow(WS_EX_LAYERED, L"div", WS_POPUP, g_mainWindow, 0, "!div1");
+  SetLayeredWindowAttributes(g_shell.overlay, 0, kOverlayAlpha, LWA_ALPHA);
+  g_shell.options = CreateShellWindow(0, L"div", WS_POPUP, g_shell.overlay, 0, "!div2", kOptionsWidth, kOptionsHeight);
+  CreateOptionsPanel();
   // Owned by the main window: a pane's control is replaced at each page.
   g_shell.marker1 = CreateShellWindow(WS_EX_NOACTIVATE, L"alb", WS_POPUP, g_mainWindow, 0, "!alb");
   g_shell.marker2 = CreateShellWindow(WS_EX_NOACTIVATE, L"roz", WS_POPUP, g_mainWindow, 0, "!roz");
@@ -299,10 +290,9 @@ int StartApplication(HINSTANCE instance, const StartOptions& options) {
   // Until a node is selected the buttons from Execute to Right align are off.
   SetButtonStates(kButtonExecute, kButtonAlignRight, kStateDisabled);
 
-  LoadMenuOfLanguage();
-  SetStripTooltips();
-  CreateSearchNodeWindow();
-  CreateFindWindow();
+  // The menu, the tooltips, the Find/Replace and Search Node windows and the
+  // options panel in the stored language.
+  ApplyLanguage(g_settings.language);
   CreateNotesPalette(g_mainWindow);
   OpenMidiOutput(g_mainWindow, g_settings.instrumentIndex);
   g_shell.currentEditor = g_shell.editor1;

@@ -177,6 +177,10 @@ void DestroyNotesPalette() {
 
 HWND NotesPaletteWindow() { return g_palette.window; }
 
+void RefreshNotesPaletteLanguage() {
+  if (g_palette.window) ShowPage(g_palette.page);
+}
+
 void NotesPaletteRoutine(int) {
   if (!g_palette.window) return;
   if (Model().selected_id() == 0) {

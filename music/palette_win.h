@@ -16,6 +16,9 @@ namespace lw {
 void CreateNotesPalette(HWND owner);
 void DestroyNotesPalette();
 HWND NotesPaletteWindow();
+// The title of the page on show and the notes' tooltips again, in the
+// language now in force (the language was changed).
+void RefreshNotesPaletteLanguage();
 
 // The routine of Alt+M and the menu item: shows the palette (or activates
 // it), refused without a node or without the music font installed.

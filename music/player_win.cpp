@@ -278,6 +278,10 @@ void CreatePlayerBar(HWND bar) {
   mmioInstallIOProcW(kClipProcedure, ClipFileProcedure, MMIO_INSTALLPROC | MMIO_GLOBALPROC);
 }
 
+void RefreshPlayerLanguage() {
+  if (g_player.tips) SetButtonTips();
+}
+
 void EndPlayer() {
   CloseDevices();
   mmioInstallIOProcW(kClipProcedure, nullptr, MMIO_REMOVEPROC);

@@ -22,6 +22,8 @@ LRESULT CALLBACK PlayerButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 void CreatePlayerBar(HWND bar);
 // Closes every device and removes the file procedure; at the end.
 void EndPlayer();
+// The buttons' tooltips again, in the language now in force.
+void RefreshPlayerLanguage();
 
 // The "Atachments" submenu at position 1 of `app_menu`, filled with the
 // library's clips as the menu opens. Its items stay below the tree menu's

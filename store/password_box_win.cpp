@@ -39,6 +39,8 @@ struct PasswordBox {
   // The password in use when the box was shown: confirming re-keys only
   // when the typed one differs from it.
   std::u16string previous;
+  // What the label says, so that a change of language can say it again.
+  PasswordLabel shown_label = PasswordLabel::kPassword;
 };
 
 PasswordBox g_box;
@@ -55,6 +57,7 @@ struct RekeyJob {
 bool Romanian() { return UiLanguage() == kLanguageRomanian; }
 
 void SetLabel(PasswordLabel label) {
+  g_box.shown_label = label;
   SetWindowTextW(g_box.label, ToWide(PasswordLabelText(label, Romanian())).c_str());
 }
 
@@ -280,6 +283,10 @@ void PasswordKeyCommand(int id) {
 
 void PasswordButtonCommand(int) {
   if (g_box.edit) Confirm();
+}
+
+void RefreshPasswordBoxLanguage() {
+  if (g_box.label) SetLabel(g_box.shown_label);
 }
 
 bool PasswordBoxShown() { return g_box.edit && g_shell.passwordShown; }

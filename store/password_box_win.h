@@ -33,6 +33,9 @@ void PasswordButtonCommand(int id);
 
 bool PasswordBoxShown();
 
+// The label again, in the language now in force.
+void RefreshPasswordBoxLanguage();
+
 // Places the controls under the tree while the box is shown (the shell's
 // passwordShown), hides them otherwise; after every change of the layout.
 void LayoutPasswordBox();
