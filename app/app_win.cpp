@@ -19,6 +19,7 @@
 #include "editor/find_win.h"
 #include "editor/pane_win.h"
 #include "exec/run_win.h"
+#include "online/update_win.h"
 #include "store/library_win.h"
 #include "store/search_node_win.h"
 #include "store/tree_win.h"
@@ -257,7 +258,7 @@ const HandlerRow kHandlers[] = {
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   for (const HandlerRow& row : kHandlers)
     if (row.msg == msg) return row.handler(hwnd, wp, lp);
-  if (OnLibraryMessage(msg, wp, lp) || OnExecMessage(msg, wp, lp)) return 0;
+  if (OnLibraryMessage(msg, wp, lp) || OnExecMessage(msg, wp, lp) || OnUpdateMessage(msg, wp, lp)) return 0;
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
