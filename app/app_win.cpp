@@ -19,6 +19,7 @@
 #include "editor/find_win.h"
 #include "editor/pane_win.h"
 #include "exec/run_win.h"
+#include "music/palette_win.h"
 #include "online/update_win.h"
 #include "store/library_win.h"
 #include "store/search_node_win.h"
@@ -78,6 +79,7 @@ void OnWindowPosChanged(const WINDOWPOS* wp) {
   LayoutChildren();
   MovePlayer();
   PinFindWindow();
+  PinNotesPalette();
 }
 
 

@@ -143,6 +143,14 @@ bool MusicFontInstalled() {
   return found;
 }
 
+// At the main window's left edge, 99 pixels above its bottom.
+void PlacePalette(UINT show) {
+  RECT main;
+  GetWindowRect(g_mainWindow, &main);
+  SetWindowPos(g_palette.window, HWND_NOTOPMOST, main.left, main.bottom - 99, 0, 0,
+               SWP_NOSIZE | SWP_NOACTIVATE | show);
+}
+
 }  // namespace
 
 void CreateNotesPalette(HWND owner) {
@@ -195,10 +203,11 @@ void NotesPaletteRoutine(int) {
     SetActiveWindow(g_palette.window);
     return;
   }
-  RECT main;
-  GetWindowRect(g_mainWindow, &main);
-  SetWindowPos(g_palette.window, HWND_NOTOPMOST, main.left, main.bottom - 99, 0, 0,
-               SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  PlacePalette(SWP_SHOWWINDOW);
+}
+
+void PinNotesPalette() {
+  if (g_settings.pinDialogs && g_palette.window && IsWindowVisible(g_palette.window)) PlacePalette(0);
 }
 
 void NoteOff(int timer) {

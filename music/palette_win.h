@@ -24,6 +24,10 @@ void RefreshNotesPaletteLanguage();
 // it), refused without a node or without the music font installed.
 void NotesPaletteRoutine(int id);
 
+// With the pin option on, a visible palette follows the main window when
+// it moves or is resized (its left edge, 99 pixels above its bottom).
+void PinNotesPalette();
+
 // Timers 4 and 5 of the main window: the timed and the held note end.
 void NoteOff(int timer);
 

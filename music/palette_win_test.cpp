@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/main_window_win.h"
+#include "app/settings_win.h"
 #include "app/shell_win.h"
 #include "base/wide_win.h"
 #include "music/midi.h"
@@ -100,6 +101,18 @@ TEST_F(Palette, OpensOnlyWithANodeAndTheMusicFont) {
   EXPECT_EQ(palette.left, main.left);
   EXPECT_EQ(palette.top, main.bottom - 99);
   SaveScreenshot(NotesPaletteWindow(), "notes-palette");
+
+  // Pinned, it follows the main window; not pinned, it stays.
+  for (int pinned : {1, 0}) {
+    g_settings.pinDialogs = pinned;
+    GetWindowRect(g_mainWindow, &main);
+    SetWindowPos(g_mainWindow, nullptr, main.left + 40, main.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump(20);
+    RECT after, moved;
+    GetWindowRect(NotesPaletteWindow(), &after);
+    GetWindowRect(g_mainWindow, &moved);
+    EXPECT_EQ(after.left == moved.left, pinned != 0) << pinned;
+  }
 }
 
 TEST_F(Palette, AClickWritesTheNoteInTheMusicFontAndCtrlTakesItBack) {
