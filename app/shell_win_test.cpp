@@ -403,25 +403,6 @@ TEST_F(Shell, EscMinimisesAndTheShiftEscHotKeyRestores) {
   EXPECT_EQ(r.right - r.left, 800);
 }
 
-// A drop as the shell delivers it: a DROPFILES block with wide paths.
-HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& paths) {
-  size_t chars = 1;
-  for (const std::wstring& p : paths) chars += p.size() + 1;
-  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-  auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->pt = pt;
-  df->fNC = FALSE;
-  df->fWide = TRUE;
-  auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(df) + sizeof(DROPFILES));
-  for (const std::wstring& p : paths) {
-    memcpy(out, p.c_str(), p.size() * sizeof(wchar_t));
-    out += p.size() + 1;
-  }
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 std::vector<std::wstring> g_dropped;
 void RecordDrop(const wchar_t* path) { g_dropped.push_back(path); }
 

@@ -3,8 +3,6 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <system_error>
 
@@ -417,31 +415,14 @@ int Clips(const Io& io, const std::u16string& path) {
   return kExitOk;
 }
 
-// The bytes of the WAV file at `file`, refused before anything is written
-// when it is no whole PCM WAV file or larger than `limit`.
-std::string WavFileBytes(const std::u16string& file, std::int64_t limit) {
-  RequireFile(file);
-  std::error_code ec;
-  const std::uintmax_t size = fs::file_size(fs::path(file), ec);
-  if (!ec && size > static_cast<std::uintmax_t>(limit)) {
-    throw Failure{QuotedPath(file) + " " + WavCheckText(WavCheck::kTooLarge) + "; nothing was changed"};
-  }
-  std::ifstream in(fs::path(file), std::ios::binary);
-  if (ec || !in) throw Failure{"cannot read " + QuotedPath(file)};
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Failure{"cannot read " + QuotedPath(file)};
-  if (const WavCheck check = CheckWav(bytes, limit); check != WavCheck::kPcm) {
-    throw Failure{QuotedPath(file) + " " + WavCheckText(check) + "; nothing was changed"};
-  }
-  return bytes;
-}
-
 int ClipAddCommand(const Io& io, const std::u16string& path, const std::u16string& file) {
   OpenedLibrary lib(io, path);
   Db& db = lib.store().db();
-  const std::string bytes = WavFileBytes(file, ClipByteLimit(db));
+  std::string why;
+  const std::optional<std::string> bytes = ReadWavFile(file, ClipByteLimit(db), &why);
+  if (!bytes) throw Failure{why + "; nothing was changed"};
   const std::u16string name = ClipNameOf(file);
-  switch (AddClip(db, name, bytes)) {
+  switch (AddClip(db, name, *bytes)) {
     case ClipAdd::kAdded: io.out("attached as " + DisplayText(name) + "\n"); return kExitOk;
     case ClipAdd::kNameTaken:
       throw Failure{"a clip named " + DisplayText(name) + " is already in the library; rename the file"};

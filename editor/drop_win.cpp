@@ -162,33 +162,12 @@ WPARAM FormatOf(const TextSignature& sig) {
   return utf16 ? SF_TEXT | SF_UNICODE | SFF_SELECTION : SF_TEXT | SFF_SELECTION;
 }
 
-struct MemoryReader {
-  std::string_view bytes;
-  size_t pos = 0;
-};
-
-DWORD CALLBACK ReadMemory(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-  auto* r = reinterpret_cast<MemoryReader*>(cookie);
-  const size_t n = std::min(r->bytes.size() - r->pos, static_cast<size_t>(size));
-  memcpy(buffer, r->bytes.data() + r->pos, n);
-  r->pos += n;
-  *done = static_cast<LONG>(n);
-  return 0;
-}
-
-// UTF-8 is turned into UTF-16 here rather than by the control: not every
-// rich-edit control honours SF_USECODEPAGE with CP_UTF8 (Wine's reads the
-// bytes in the system's code page).
+// UTF-8 goes in converted (see StreamInConverted).
 void StreamUtf8(HWND pane, HANDLE file, std::int64_t bytes) {
   std::string utf8(static_cast<size_t>(bytes), '\0');
   DWORD got = 0;
   if (!ReadFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &got, nullptr)) return;
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(got), nullptr, 0);
-  std::wstring text(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(got), text.data(), n);
-  MemoryReader reader{{reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)}};
-  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&reader), 0, ReadMemory};
-  SendMessageW(pane, EM_STREAMIN, SF_TEXT | SF_UNICODE | SFF_SELECTION, reinterpret_cast<LPARAM>(&es));
+  StreamInConverted(pane, std::string_view(utf8.data(), got), CP_UTF8, SFF_SELECTION);
 }
 
 // The file's size when it may be inserted; says why not otherwise. Zero

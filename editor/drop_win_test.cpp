@@ -32,23 +32,6 @@ struct Opened {
 };
 std::vector<Opened> g_opened;
 
-HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& paths) {
-  size_t chars = 1;
-  for (const std::wstring& p : paths) chars += p.size() + 1;
-  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-  auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->pt = pt;
-  df->fWide = TRUE;
-  auto* out = reinterpret_cast<wchar_t*>(df + 1);
-  for (const std::wstring& p : paths) {
-    memcpy(out, p.c_str(), p.size() * sizeof(wchar_t));
-    out += p.size() + 1;
-  }
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 void MakeShortcut(const std::wstring& link_path, const std::wstring& target) {
   Microsoft::WRL::ComPtr<IShellLinkW> link;
   Microsoft::WRL::ComPtr<IPersistFile> file;

@@ -207,7 +207,7 @@ void SelectLinkedNode(const std::wstring& title) {
 // Replaces the selection with the RTF `rtf`; the stream's error code.
 DWORD StreamIntoSelection(HWND pane, const std::string& rtf) {
   ProgramChange ours;
-  return StreamRtfIntoSelection(pane, rtf);
+  return StreamInBytes(pane, rtf, SF_RTF | SFF_SELECTION);
 }
 
 std::wstring StreamErrorText(DWORD error) {

@@ -43,16 +43,11 @@ class PageExport : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     SetFileDialogForTest(AnswerDialog);
-    lw::testing::WriteLibrary(ToU16(Path("export.db")), {{100, 0, 0, "A", std::nullopt},
-                                                         {202, 100, 0, "b", std::nullopt},
-                                                         {304, 202, 0, "My notes: a/b", "{\\rtf1 x}"}});
-    StartOptions o;
-    o.libraryPath = Path("export.db");
-    ASSERT_EQ(Start(o), 0);
-    WaitForWorker();
-    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(304)));
-    Pump(10);
-    SetFocus(g_shell.editor1);
+    ASSERT_EQ(StartWithLibrary("export.db", {{100, 0, 0, "A", std::nullopt},
+                                       {202, 100, 0, "b", std::nullopt},
+                                       {304, 202, 0, "My notes: a/b", "{\\rtf1 x}"}}),
+              0);
+    ASSERT_TRUE(ShowNode(304));
     // A character outside the basic plane (a G clef) is a surrogate pair.
     SetWindowTextW(g_shell.editor1, L"Șir unu \U0001D11E\rdoi");
   }

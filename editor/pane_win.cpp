@@ -86,35 +86,7 @@ std::int64_t PageLimit() {
 
 // --- Streams ----------------------------------------------------------------------
 
-struct Reader {
-  std::string_view bytes;
-  size_t pos = 0;
-};
-
-DWORD CALLBACK ReadBytes(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-  auto* r = reinterpret_cast<Reader*>(cookie);
-  const size_t n = std::min(r->bytes.size() - r->pos, static_cast<size_t>(size));
-  memcpy(buffer, r->bytes.data() + r->pos, n);
-  r->pos += n;
-  *done = static_cast<LONG>(n);
-  return 0;
-}
-
-bool StreamIn(HWND ed, std::string_view bytes, WPARAM format) {
-  Reader r{bytes, 0};
-  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&r), 0, ReadBytes};
-  SendMessageW(ed, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
-  return es.dwError == 0;
-}
-
-// Plain text into the control as UTF-16, converted from `code_page`.
-void FillText(HWND ed, std::string_view bytes, UINT code_page) {
-  const int n = MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring text(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
-  const std::string_view units(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-  StreamIn(ed, units, SF_TEXT | SF_UNICODE);
-}
+bool StreamIn(HWND ed, std::string_view bytes, WPARAM format) { return StreamInBytes(ed, bytes, format) == 0; }
 
 // Stored bytes into an empty control as what they are: RTF as 8-bit RTF,
 // other bytes as text in UTF-8 or the system's code page. RTF the control
@@ -127,7 +99,7 @@ bool Fill(HWND ed, std::string_view bytes) {
     case PageBytes::kRtf:
       if (StreamIn(ed, bytes, SF_RTF) && PaneTextLength(ed) > 0) return true;
       SetWindowTextW(ed, L"");
-      FillText(ed, bytes, CP_ACP);
+      StreamInConverted(ed, bytes, CP_ACP, 0);
       return true;
     case PageBytes::kDeepRtf: {
       const std::wstring text = ToWide(RtfToText(bytes));
@@ -135,8 +107,8 @@ bool Fill(HWND ed, std::string_view bytes) {
                SF_TEXT | SF_UNICODE);
       return false;
     }
-    case PageBytes::kUtf8: FillText(ed, bytes, CP_UTF8); return true;
-    case PageBytes::kAnsi: FillText(ed, bytes, CP_ACP); return true;
+    case PageBytes::kUtf8: StreamInConverted(ed, bytes, CP_UTF8, 0); return true;
+    case PageBytes::kAnsi: StreamInConverted(ed, bytes, CP_ACP, 0); return true;
   }
   return true;
 }

@@ -73,16 +73,11 @@ class Printing : public AppTest {
       sent_.push_back(s);
       return fr ? std::min(fr->chrg.cpMax, fr->chrg.cpMin + per_page_) : 0;
     });
-    lw::testing::WriteLibrary(ToU16(Path("print.db")), {{100, 0, 0, "A", std::nullopt},
-                                                        {202, 100, 0, "b", std::nullopt},
-                                                        {304, 202, 0, "Notes`", "{\\rtf1 abcdefghijklmnopqrstuvwxy}"}});
-    StartOptions o;
-    o.libraryPath = Path("print.db");
-    ASSERT_EQ(Start(o), 0);
-    WaitForWorker();
-    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(304)));
-    Pump(10);
-    SetFocus(g_shell.editor1);
+    ASSERT_EQ(StartWithLibrary("print.db", {{100, 0, 0, "A", std::nullopt},
+                                       {202, 100, 0, "b", std::nullopt},
+                                       {304, 202, 0, "Notes`", "{\\rtf1 abcdefghijklmnopqrstuvwxy}"}}),
+              0);
+    ASSERT_TRUE(ShowNode(304));
   }
   void TearDown() override {
     SetPrinterChooserForTest(nullptr);

@@ -53,27 +53,35 @@ bool StreamOutRtf(HWND ed, std::string* out) {
 
 namespace {
 
-struct Snippet {
+struct MemoryReader {
   std::string_view bytes;
   size_t pos;
 };
 
-DWORD CALLBACK ReadSnippet(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-  auto* s = reinterpret_cast<Snippet*>(cookie);
-  const size_t n = std::min(s->bytes.size() - s->pos, static_cast<size_t>(size));
-  std::memcpy(buffer, s->bytes.data() + s->pos, n);
-  s->pos += n;
+DWORD CALLBACK ReadMemory(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+  auto* r = reinterpret_cast<MemoryReader*>(cookie);
+  const size_t n = std::min(r->bytes.size() - r->pos, static_cast<size_t>(size));
+  std::memcpy(buffer, r->bytes.data() + r->pos, n);
+  r->pos += n;
   *done = static_cast<LONG>(n);
   return 0;
 }
 
 }  // namespace
 
-DWORD StreamRtfIntoSelection(HWND ed, std::string_view rtf) {
-  Snippet snippet{rtf, 0};
-  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&snippet), 0, ReadSnippet};
-  SendMessageW(ed, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&es));
+DWORD StreamInBytes(HWND ed, std::string_view bytes, WPARAM format) {
+  MemoryReader reader{bytes, 0};
+  EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&reader), 0, ReadMemory};
+  SendMessageW(ed, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
   return es.dwError;
+}
+
+DWORD StreamInConverted(HWND ed, std::string_view bytes, UINT code_page, WPARAM flags) {
+  const int n = MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+  const std::string_view units(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  return StreamInBytes(ed, units, SF_TEXT | SF_UNICODE | flags);
 }
 
 bool StreamOutUnicodeText(HWND ed, std::string* out) {

@@ -22,9 +22,14 @@ int PaneObjectCount(HWND ed);
 // The control's RTF, appended to `out`; false when the stream failed (out
 // of memory), and `out` is then incomplete.
 bool StreamOutRtf(HWND ed, std::string* out);
-// Replaces the selection of `ed` with the RTF `rtf`; the stream's error
-// code (0: none).
-DWORD StreamRtfIntoSelection(HWND ed, std::string_view rtf);
+// Streams `bytes` into `ed` as `format` (SF_RTF or SF_TEXT, with
+// SF_UNICODE and SFF_SELECTION as wanted); the stream's error code (0:
+// none).
+DWORD StreamInBytes(HWND ed, std::string_view bytes, WPARAM format);
+// Text in the code page `code_page` (CP_UTF8 included), streamed in as
+// UTF-16: not every rich-edit control honours SF_USECODEPAGE (Wine's reads
+// such bytes in the system's code page). `flags`: SFF_SELECTION or 0.
+DWORD StreamInConverted(HWND ed, std::string_view bytes, UINT code_page, WPARAM flags);
 // The control's plain text in UTF-16 little-endian (paragraphs ended by CR
 // LF), appended to `out`; false as above.
 bool StreamOutUnicodeText(HWND ed, std::string* out);

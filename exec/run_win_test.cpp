@@ -48,18 +48,12 @@ class RunKeys : public AppTest {
       }
       return 0;
     });
-    lw::testing::WriteLibrary(ToU16(Path("run.db")),
-                              {{100, 0, 0, "A", std::nullopt},
-                               {202, 100, 0, "b", std::nullopt},
-                               {304, 202, 0, "My Tool", "{\\rtf1 x}"},
-                               {404, 202, 1, "..\\a & b", "{\\rtf1 y}"}});
-    StartOptions o;
-    o.libraryPath = Path("run.db");
-    ASSERT_EQ(Start(o), 0);
-    WaitForWorker();
-    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(304)));
-    Pump(10);
-    SetFocus(g_shell.editor1);
+    ASSERT_EQ(StartWithLibrary("run.db", {{100, 0, 0, "A", std::nullopt},
+                                       {202, 100, 0, "b", std::nullopt},
+                                       {304, 202, 0, "My Tool", "{\\rtf1 x}"},
+                                       {404, 202, 1, "..\\a & b", "{\\rtf1 y}"}}),
+              0);
+    ASSERT_TRUE(ShowNode(304));
   }
   void TearDown() override {
     SetCommandStarterForTest(nullptr);
@@ -123,9 +117,7 @@ class RunForReal : public RunKeys {
   }
   // Runs the selection [from, to) of `text` in node `id`'s page, confirmed.
   void Run(int id, const wchar_t* text, int from, int to) {
-    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(id)));
-    Pump(10);
-    SetFocus(g_shell.editor1);
+    ASSERT_TRUE(ShowNode(id));
     SetWindowTextW(g_shell.editor1, text);
     SendMessageW(g_shell.editor1, EM_SETSEL, from, to);
     if (from != to) AnswerNextBox(IDYES);

@@ -24,17 +24,11 @@ using lw::testing::Row;
 class SqlKeys : public AppTest {
  protected:
   void StartWith(const std::vector<Row>& rows) {
-    lw::testing::WriteLibrary(ToU16(Path("sql.db")), rows);
-    StartOptions o;
-    o.libraryPath = Path("sql.db");
-    ASSERT_EQ(Start(o), 0);
-    WaitForWorker();
+    ASSERT_EQ(StartWithLibrary("sql.db", rows), 0);
   }
   // The page of node 304 holds `text`, all of it selected in the focused pane.
   void Select(const wchar_t* text) {
-    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(304)));
-    Pump(10);
-    SetFocus(g_shell.editor1);
+    ASSERT_TRUE(ShowNode(304));
     SetWindowTextW(g_shell.editor1, text);
     SendMessageW(g_shell.editor1, EM_SETSEL, 0, -1);
   }

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
+#include "store/file_safety.h"
 #include "store/statements.h"
 
 namespace lw {
@@ -89,6 +93,32 @@ std::string WavCheckText(WavCheck check) {
     case WavCheck::kTooLarge: return "is too large for the library";
   }
   return {};
+}
+
+std::optional<std::string> ReadWavFile(const std::u16string& path, std::int64_t limit, std::string* why) {
+  std::string reason;
+  if (const PathKind kind = KindOfPath(path, &reason); kind != PathKind::kRegular) {
+    *why = QuotedPath(path) + (kind == PathKind::kUnreachable ? ": " + reason : " " + KindText(kind));
+    return std::nullopt;
+  }
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), ec);
+  if (!ec && size > static_cast<std::uintmax_t>(limit)) {
+    *why = QuotedPath(path) + " " + WavCheckText(WavCheck::kTooLarge);
+    return std::nullopt;
+  }
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::string bytes;
+  if (!ec && in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (ec || !in.is_open() || in.bad()) {
+    *why = QuotedPath(path) + ": cannot be read";
+    return std::nullopt;
+  }
+  if (const WavCheck check = CheckWav(bytes, limit); check != WavCheck::kPcm) {
+    *why = QuotedPath(path) + " " + WavCheckText(check);
+    return std::nullopt;
+  }
+  return bytes;
 }
 
 std::int64_t ClipByteLimit(Db& db) {

@@ -40,6 +40,11 @@ WavCheck CheckWav(std::string_view bytes, std::int64_t limit);
 // for the library"; empty for kPcm.
 std::string WavCheckText(WavCheck check);
 
+// The bytes of the WAV file at `path` when it is a regular file holding a
+// whole PCM WAV within `limit` (a larger file is refused before it is
+// read); otherwise nothing, and `why` says why, naming the file.
+std::optional<std::string> ReadWavFile(const std::u16string& path, std::int64_t limit, std::string* why);
+
 // The largest clip the library `db` can store.
 std::int64_t ClipByteLimit(Db& db);
 

@@ -2,12 +2,6 @@
 
 #include <windows.h>
 
-#include <commdlg.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "app/app_win.h"
 #include "app/msgbox_win.h"
 #include "app/shell_win.h"
@@ -32,41 +26,10 @@ int Say(int n, UINT type, const std::wstring& arg = std::wstring()) {
 
 void SayError(const std::string& text) { ShowMessage(g_mainWindow, ToWide(Utf8ToUtf16(text)), MB_ICONERROR); }
 
-// The file's bytes when it is a whole PCM WAV file within `limit`; the
-// user is told why not otherwise.
-std::optional<std::string> ReadWavFile(const std::wstring& path, std::int64_t limit) {
-  const std::u16string file = ToU16(path);
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(file), ec);
-  WavCheck check = WavCheck::kTooLarge;
-  std::string bytes;
-  if (!ec && size <= static_cast<std::uintmax_t>(limit)) {
-    std::ifstream in(std::filesystem::path(file), std::ios::binary);
-    if (!in) {
-      SayError(QuotedPath(file) + ": cannot be read");
-      return std::nullopt;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    check = CheckWav(bytes, limit);
-  } else if (ec) {
-    SayError(QuotedPath(file) + ": " + ec.message());
-    return std::nullopt;
-  }
-  if (check == WavCheck::kPcm) return bytes;
-  SayError(QuotedPath(file) + " " + WavCheckText(check));
-  return std::nullopt;
-}
-
 void SaveClipAs(const std::u16string& name) {
-  const std::wstring parts = LoadMessage(UiLanguage(), kSaveDialog);
-  FileDialogRequest request;
-  request.save = true;
-  request.title = parts.substr(0, parts.find(L'|'));
-  request.filter = parts.substr(parts.find(L'|') + 1) + L'|';
-  for (wchar_t& c : request.filter) c = c == L'|' ? L'\0' : c;
+  FileDialogRequest request = DialogOf(kSaveDialog, true);
   request.default_extension = L"wav";
   request.file_name = ToWide(name);
-  request.flags = OFN_OVERWRITEPROMPT | OFN_ENABLESIZING | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
   const std::optional<std::u16string> target = AskForFile(request);
   if (!target) return;
   const std::optional<std::string> bytes = ReadClip(Store().db(), name);
@@ -98,8 +61,12 @@ bool AttachClipFile(const std::wstring& path) {
     Say(kMsgNoLibrary, MB_ICONINFORMATION);
     return false;
   }
-  const std::optional<std::string> bytes = ReadWavFile(path, ClipByteLimit(Store().db()));
-  if (!bytes) return false;
+  std::string why;
+  const std::optional<std::string> bytes = ReadWavFile(ToU16(path), ClipByteLimit(Store().db()), &why);
+  if (!bytes) {
+    SayError(why);
+    return false;
+  }
   WorkClaim claim = Store().ClaimWork();
   if (!claim) return false;
   switch (AddClip(Store().db(), ClipNameOf(ToU16(path)), *bytes)) {

@@ -90,7 +90,7 @@ void InsertNote(int index, bool shift) {
   DWORD error = 0;
   {
     ProgramChange ours;
-    error = StreamRtfIntoSelection(pane, NoteSnippet(NoteGlyph(index), shift));
+    error = StreamInBytes(pane, NoteSnippet(NoteGlyph(index), shift), SF_RTF | SFF_SELECTION);
   }
   NotePageChanged(pane);
   if (error) {

@@ -53,14 +53,11 @@ class Palette : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     SetMidiSinkForTest([this](std::uint32_t m) { midi_.push_back(m); });
-    lw::testing::WriteLibrary(ToU16(Path("notes.db")), {{100, 0, 0, "A", std::nullopt},
-                                                        {202, 100, 0, "b", std::nullopt},
-                                                        {304, 202, 0, "song", "{\\rtf1 x}"},
-                                                        {404, 202, 1, "fixed`", "{\\rtf1 y}"}});
-    StartOptions o;
-    o.libraryPath = Path("notes.db");
-    ASSERT_EQ(Start(o), 0);
-    WaitForWorker();
+    ASSERT_EQ(StartWithLibrary("notes.db", {{100, 0, 0, "A", std::nullopt},
+                                       {202, 100, 0, "b", std::nullopt},
+                                       {304, 202, 0, "song", "{\\rtf1 x}"},
+                                       {404, 202, 1, "fixed`", "{\\rtf1 y}"}}),
+              0);
   }
   void TearDown() override {
     SetMidiSinkForTest(nullptr);
@@ -68,9 +65,7 @@ class Palette : public AppTest {
     AppTest::TearDown();
   }
   void Select(int id) {
-    TreeView_SelectItem(g_shell.tree, View()->Show(Model().ItemOf(id)));
-    Pump(10);
-    SetFocus(g_shell.editor1);
+    ASSERT_TRUE(ShowNode(id));
     SetWindowTextW(g_shell.editor1, L"");
   }
   void LoadFont() { font_ = AddFontResourceExW(TestFontPath().c_str(), FR_PRIVATE, nullptr) > 0; }

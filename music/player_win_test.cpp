@@ -42,11 +42,7 @@ class ClipWindow : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    lw::testing::WriteLibrary(ToU16(Path("clips.db")), {{100, 0, 0, "A", std::nullopt}});
-    StartOptions o;
-    o.libraryPath = Path("clips.db");
-    ASSERT_EQ(Start(o), 0);
-    WaitForWorker();
+    ASSERT_EQ(StartWithLibrary("clips.db", {{100, 0, 0, "A", std::nullopt}}), 0);
   }
   void TearDown() override {
     StopClip();

@@ -73,4 +73,22 @@ std::optional<std::u16string> AskForFile(const FileDialogRequest& request) {
   return std::nullopt;
 }
 
+FileDialogRequest DialogOf(int text, bool save) {
+  // Every dialog: explorer style, resizable, long names, no network button,
+  // no read-only box.
+  constexpr DWORD kDialogFlags =
+      OFN_EXPLORER | OFN_ENABLESIZING | OFN_LONGNAMES | OFN_NONETWORKBUTTON | OFN_HIDEREADONLY;
+  const std::wstring parts = LoadMessage(UiLanguage(), text);
+  const size_t bar = parts.find(L'|');
+  FileDialogRequest request;
+  request.save = save;
+  request.title = parts.substr(0, bar);
+  if (bar != std::wstring::npos) request.filter = parts.substr(bar + 1) + L'|';
+  for (wchar_t& c : request.filter) {
+    if (c == L'|') c = L'\0';
+  }
+  request.flags = kDialogFlags | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+  return request;
+}
+
 }  // namespace lw

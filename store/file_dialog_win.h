@@ -41,4 +41,10 @@ void SetFileDialogForTest(FileDialogFn fn);
 // be, or a dialog that could not be shown).
 std::optional<std::u16string> AskForFile(const FileDialogRequest& request);
 
+// The dialog that message `text` describes in the interface language: its
+// title, then its filter's labels and patterns, separated by '|'. Explorer
+// style, resizable; the save dialog asks before overwriting, the open
+// dialog wants a file that exists.
+FileDialogRequest DialogOf(int text, bool save);
+
 }  // namespace lw

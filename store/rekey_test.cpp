@@ -40,15 +40,7 @@ class Rekey : public ::testing::Test {
     SetCipherFaultHook(nullptr);
     SetFileReplacer(nullptr);
   }
-  // The names in the library's folder: a copy left behind shows.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
-      names.push_back(Utf16ToUtf8(e.path().filename().u16string()));
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Names() const { return dir_.Names(); }
   bool CopyLeft() const { return Names() != std::vector<std::string>{"bibliotecă.db"}; }
   std::string Head(size_t n) const { return ReadBytes(file_).substr(0, n); }
 

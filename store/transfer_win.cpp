@@ -39,32 +39,10 @@ constexpr int kMsgNoLibrary = 34;
 constexpr int kMsgExportEnciphered = 65;
 constexpr int kMsgReportQuestion = 45;
 
-// Every dialog: explorer style, resizable, long names, no network button,
-// no read-only box.
-constexpr DWORD kDialogFlags =
-    OFN_EXPLORER | OFN_ENABLESIZING | OFN_LONGNAMES | OFN_NONETWORKBUTTON | OFN_HIDEREADONLY;
-constexpr DWORD kOpenFlags = kDialogFlags | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-constexpr DWORD kSaveFlags = kDialogFlags | OFN_OVERWRITEPROMPT;
-
 int Say(int message, UINT icon, const std::wstring& arg = std::wstring()) {
   return ShowLocalMessage(g_mainWindow, UiLanguage(), message, icon, arg);
 }
 
-// The dialog of text `text` in the interface language: its title, and its
-// filter with each '|' turned into the NUL the dialog expects.
-FileDialogRequest DialogOf(int text, bool save) {
-  const std::wstring parts = LoadMessage(UiLanguage(), text);
-  const size_t bar = parts.find(L'|');
-  FileDialogRequest request;
-  request.save = save;
-  request.title = parts.substr(0, bar);
-  if (bar != std::wstring::npos) request.filter = parts.substr(bar + 1) + L'|';
-  for (wchar_t& c : request.filter) {
-    if (c == L'|') c = L'\0';
-  }
-  request.flags = save ? kSaveFlags : kOpenFlags;
-  return request;
-}
 
 // The claim for a worker; empty, and the user told, while another one runs.
 WorkClaim ClaimOrSay() {

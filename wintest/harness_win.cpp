@@ -1,6 +1,7 @@
 #include "wintest/harness_win.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include "app/shell_win.h"
 #include "store/library_win.h"
@@ -216,6 +217,41 @@ int AppTest::Start(StartOptions options) {
     Pump(50);
   }
   return code;
+}
+
+int AppTest::StartWithLibrary(const std::string& name, const std::vector<lw::testing::Row>& rows) {
+  lw::testing::WriteLibrary(ToU16(Path(name)), rows);
+  StartOptions options;
+  options.libraryPath = Path(name);
+  return Start(options);
+}
+
+bool ShowNode(int id) {
+  ModelItem* item = Model().ItemOf(id);
+  HTREEITEM handle = item && View() ? View()->Show(item) : nullptr;
+  if (!handle) return false;
+  TreeView_SelectItem(g_shell.tree, handle);
+  Pump(10);
+  SetFocus(g_shell.editor1);
+  return Model().selected_id() == id;
+}
+
+HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& paths) {
+  size_t chars = 1;
+  for (const std::wstring& p : paths) chars += p.size() + 1;
+  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+  df->pFiles = sizeof(DROPFILES);
+  df->pt = pt;
+  df->fNC = FALSE;
+  df->fWide = TRUE;
+  auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(df) + sizeof(DROPFILES));
+  for (const std::wstring& p : paths) {
+    memcpy(out, p.c_str(), p.size() * sizeof(wchar_t));
+    out += p.size() + 1;
+  }
+  GlobalUnlock(mem);
+  return static_cast<HDROP>(mem);
 }
 
 bool SelectFirstFile() {

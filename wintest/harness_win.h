@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "app/app_win.h"
+#include "store/library_fixture.h"
 #include "tools/testing/temp_dir.h"
 
 namespace lw::wintest {
@@ -48,6 +51,12 @@ std::vector<std::wstring> TreeLabels(HWND tree);
 // Selects the first file of the open library through the tree control, as
 // a click would; false when there is none.
 bool SelectFirstFile();
+// A drop as the shell delivers it: a DROPFILES block with wide paths (the
+// receiver's DragFinish frees it).
+HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& paths);
+// Selects node `id` in the tree, lets its page load and gives the primary
+// pane the focus; false when the tree does not show the node.
+bool ShowNode(int id);
 
 // The plain text of an edit or rich-edit control.
 std::wstring WindowText(HWND hwnd);
@@ -73,6 +82,9 @@ class AppTest : public ::testing::Test {
   // Starts the application with settings in the test's folder. Returns the
   // start-up result (0, or the exit code start-up asked for).
   int Start(StartOptions options = StartOptions());
+  // Writes `rows` as the library `name` in the test's folder and starts with
+  // it open.
+  int StartWithLibrary(const std::string& name, const std::vector<lw::testing::Row>& rows);
   // Sends WM_CLOSE and runs the loop until WM_QUIT; returns its exit code, or
   // -1 when the window stayed open.
   int Close();

@@ -1,5 +1,6 @@
 #include "tools/testing/temp_dir.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -33,6 +34,13 @@ TempDir::TempDir() {
     }
   }
   throw std::runtime_error("cannot create a temporary folder");
+}
+
+std::vector<std::string> TempDir::Names() const {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(path_)) names.push_back(Utf16ToUtf8(e.path().filename().u16string()));
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 TempDir::~TempDir() {

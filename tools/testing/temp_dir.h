@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace lw::testing {
 
@@ -19,6 +20,8 @@ class TempDir {
   std::filesystem::path File(const std::string& utf8_name) const;
   // The path of File(name) as UTF-16, as the core's path arguments take it.
   std::u16string File16(const std::string& utf8_name) const;
+  // The names in the folder, sorted, in UTF-8: a file left behind shows.
+  std::vector<std::string> Names() const;
 
  private:
   std::filesystem::path path_;
